@@ -1,0 +1,15 @@
+# Compiles a version record into a binary: a section ".veltra_version" holding
+# NUL-separated Name=Value pairs that VersionInfo::readFromFile finds again in the file.
+function(veltra_version_record target)
+  cmake_parse_arguments(V "" "PRODUCT_NAME;INTERNAL_NAME;DESCRIPTION;FILE_VERSION" "" ${ARGN})
+  if(NOT V_FILE_VERSION)
+    set(V_FILE_VERSION "${PROJECT_VERSION}.0")
+  endif()
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_version_record.cpp)
+  set(VR_PRODUCT_NAME "${V_PRODUCT_NAME}")
+  set(VR_INTERNAL_NAME "${V_INTERNAL_NAME}")
+  set(VR_DESCRIPTION "${V_DESCRIPTION}")
+  set(VR_FILE_VERSION "${V_FILE_VERSION}")
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version_record.cpp.in ${out} @ONLY)
+  target_sources(${target} PRIVATE ${out})
+endfunction()
