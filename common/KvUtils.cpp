@@ -14,14 +14,12 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QtEndian>
-#include <memory>
 
 TStringListEx* PointsTable = nullptr;
 QChar ListSeparatorChar = QLatin1Char(';');
 
 namespace {
 TKvUtilsFlavor gFlavor = TKvUtilsFlavor::Classic;
-std::unique_ptr<TStringListEx> gPointsTable;
 
 const char* const kPoints[] = {
     " = ", "15=1+", "14=1", "13=1-", "12=2+", "11=2", "10=2-", "9=3+", "8=3", "7=3-", "6=4+", "5=4", "4=4-",
@@ -33,9 +31,10 @@ void InitKvUtils(TKvUtilsFlavor aFlavor) {
     FinalizeKvUtils();
     gFlavor = aFlavor;
     if (aFlavor == TKvUtilsFlavor::Classic) {
-        gPointsTable = std::make_unique<TStringListEx>();
-        for (const char* e : kPoints) gPointsTable->Add(QString::fromLatin1(e));
-        PointsTable = gPointsTable.get();
+        // Owned through InitKvUtils/FinalizeKvUtils, not a static object: a
+        // library's own shut-down may run after static destructors of this unit.
+        PointsTable = new TStringListEx();
+        for (const char* e : kPoints) PointsTable->Add(QString::fromLatin1(e));
         ReadListSeparator();
     } else {
         TrueBoolStrs() = {QStringLiteral("True"), QStringLiteral("ja"), QStringLiteral("Wahr"), QStringLiteral("+")};
@@ -45,8 +44,8 @@ void InitKvUtils(TKvUtilsFlavor aFlavor) {
 }
 
 void FinalizeKvUtils() {
-    if (gPointsTable) gPointsTable->Clear();
-    gPointsTable.reset();
+    if (PointsTable) PointsTable->Clear();
+    delete PointsTable;
     PointsTable = nullptr;
 }
 
