@@ -17,8 +17,13 @@ TStringListEx::TStringListEx(const QString& aUsername)
     : Username(aUsername.isEmpty() ? QStringLiteral("TStringListEx") : aUsername) {}
 
 int TStringListEx::IndexOfValue(const QString& aValue) const {
-    for (int i = 0; i < Count(); ++i)
-        if (ValueFromIndex(i) == aValue) return i;
+    // Compared in place: the grade conversions call this for every grid cell.
+    const QStringList& l = List();
+    for (int i = 0; i < l.size(); ++i) {
+        const QString& s = l.at(i);
+        const qsizetype p = s.indexOf(NameValueSeparator);
+        if (p < 0 ? aValue.isEmpty() : QStringView(s).mid(p + 1) == aValue) return i;
+    }
     return -1;
 }
 

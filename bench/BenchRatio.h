@@ -1,0 +1,47 @@
+#pragma once
+// Benchmarks report ratios, not seconds: every benchmark "Group/Name" is
+// printed against "Group/Baseline" measured in the same run, so the figure
+// stays comparable on a shared, noisy machine.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace bench_ratio {
+
+class Reporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+                times[r.benchmark_name()] = r.GetAdjustedCPUTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\nVerhältnis zur Basislinie derselben Messung:\n");
+        for (const auto& [name, t] : times) {
+            const auto slash = name.find('/');
+            if (slash == std::string::npos) continue;
+            const std::string group = name.substr(0, slash);
+            if (name.substr(slash + 1) == "Baseline") continue;
+            const auto base = times.find(group + "/Baseline");
+            if (base == times.end() || base->second <= 0) continue;
+            std::printf("  %-40s %8.2f x Basislinie\n", name.c_str(), t / base->second);
+        }
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace bench_ratio
+
+#define VELTRA_BENCH_MAIN()                                      \
+    int main(int argc, char** argv) {                            \
+        benchmark::Initialize(&argc, argv);                      \
+        bench_ratio::Reporter reporter;                          \
+        benchmark::RunSpecifiedBenchmarks(&reporter);            \
+        benchmark::Shutdown();                                   \
+        return 0;                                                \
+    }
