@@ -205,7 +205,11 @@ TStatementResult RunStatement(TADOConnection& connection, const QString& sql,
                     const TParameter* p = findParam(params, parsed.Occurrences.at(i));
                     if (!p)
                         throw EDatabaseError(QStringLiteral("Parameter '%1' hat keinen Wert").arg(parsed.Occurrences.at(i)), sql);
-                    q.bindValue(i, p->Value);
+                    // A null QString is an empty text here; only an empty QVariant binds NULL.
+                    if (p->Value.typeId() == QMetaType::QString && p->Value.toString().isNull())
+                        q.bindValue(i, QString(QLatin1String("")));
+                    else
+                        q.bindValue(i, p->Value);
                 }
                 ok = q.exec();
             }
