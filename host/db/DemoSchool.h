@@ -10,7 +10,7 @@
 
 struct TDemoOptions {
     quint32 Seed = 1;
-    int Pupils = 240;
+    int Pupils = 600;
 };
 
 // The school number of the demo school (SchulnrEigner).

@@ -46,7 +46,7 @@ const char* const kDemoUsage =
     "ein Gruppenverzeichnis mit \"floskeln.txt\". Gleicher Seed, gleicher Inhalt.\n"
     "\n"
     "  --seed N     Startwert des Zufallsgenerators (Vorgabe 1)\n"
-    "  --pupils N   Zahl der Schüler (Vorgabe 240; 5000 für Messungen)\n"
+    "  --pupils N   Zahl der Schüler (Vorgabe 600; 5000 für Messungen)\n"
     "  --force      eine vorhandene Installation ersetzen\n"
     "  --install    nur anlegen, wenn noch keine Installation vorhanden ist\n";
 
