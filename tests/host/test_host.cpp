@@ -137,3 +137,17 @@ TEST_F(HostTest, WindowFieldsPersistAndAMissingPluginIsReported) {
     EXPECT_TRUE(fake.shown[0].text.endsWith("/libtavex.so wurde nicht gefunden.")) << fake.shown[0].text.toStdString();
     EXPECT_EQ(fake.shown[0].type, TMsgDlgType::mtError);
 }
+
+TEST_F(HostTest, DemoCommandPointsTheHostWindowAtTheInstallation) {
+    const QString dir = tempDir() + "/demo";
+    QProcess p;
+    p.start(VELTRA_BIN_DIR "/veltra", {"demo", "--install", "--host", "--dir", dir, "--pupils", "40"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    THostWindow w;
+    EXPECT_EQ(w.edtDatenbank->text(), "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + dir + "/veltra.db");
+    EXPECT_TRUE(w.edtIntern->text().endsWith("Data Source=" + dir + "/intern.db"));
+    EXPECT_EQ(w.edtGruppenDir->text(), dir + "/gruppe");
+    EXPECT_GT(w.edtSchulnr->value(), 0);
+    EXPECT_FALSE(w.edtKlasse->text().isEmpty());
+}
