@@ -24,7 +24,7 @@ QPixmap UpdateImage() { return load("update.png"); }
 QIcon PrintIcon() { return QIcon(load("print.png")); }
 
 QString ProgrammerCredit() { return QStringLiteral("Entwicklungsteam Veltra Schulsoftware"); }
-QString ProgrammerEmail() { return QStringLiteral("entwicklung@veltra-schulsoftware.example"); }
+QString ProgrammerEmail() { return QStringLiteral("team@veltra-schulsoftware.example"); }
 QString ContactEmail() { return QStringLiteral("info@veltra-schulsoftware.example"); }
 QString WebAddress() { return QStringLiteral("www.veltra-schulsoftware.example"); }
 

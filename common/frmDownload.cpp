@@ -58,6 +58,20 @@ QString applicationTitle() {
 }
 }  // namespace
 
+TUpdateEntry ReadUpdateEntry(const TStringList& aLines, bool aNamed) {
+    TUpdateEntry e;
+    if (aNamed) {
+        e.Filename = Trim(aLines.Values(QStringLiteral("Filename")));
+        e.FileSize = StrToIntDef(aLines.Values(QStringLiteral("FileSize")), 0);
+        e.History = Trim(aLines.Values(QStringLiteral("History")));
+    } else {
+        e.Filename = Trim(aLines[1]);
+        e.FileSize = StrToInt(aLines[2]);
+        e.History = aLines.Count() >= 4 ? Trim(aLines[3]) : QString();
+    }
+    return e;
+}
+
 void SetShellStarter(TShellStarter aStarter) { shellStarter() = std::move(aStarter); }
 
 QString NormalizeUrl(const QString& aUrl) {
@@ -186,16 +200,10 @@ void TfrmUpdate::FormShow() {
         Dialogs::instance().ShowMessage(ConnectionErrorText(Url, r.ErrorText));
         return;
     }
-    const TStringList list = replyLines(r);
-    if (FNamedLayout) {
-        FFilename = Trim(list.Values(QStringLiteral("Filename")));
-        FFileSize = StrToIntDef(list.Values(QStringLiteral("FileSize")), 0);
-        VersionFile = Trim(list.Values(QStringLiteral("History")));
-    } else {
-        FFilename = Trim(list[1]);
-        FFileSize = StrToInt(list[2]);
-        VersionFile = list.Count() >= 4 ? Trim(list[3]) : QString();
-    }
+    const TUpdateEntry entry = ReadUpdateEntry(replyLines(r), FNamedLayout);
+    FFilename = entry.Filename;
+    FFileSize = entry.FileSize;
+    VersionFile = entry.History;
     FUi->btnShowVersion->setVisible(!VersionFile.isEmpty());
     FUi->btnDownload->setEnabled(!FFilename.isEmpty());
 }
@@ -209,7 +217,7 @@ void TfrmUpdate::btnShowVersionClick() {
 void TfrmUpdate::btnDownloadClick() {
     // Only the name part: the server must not choose a folder on this computer.
     const QString name = QFileInfo(QString(FFilename).replace(QLatin1Char('\\'), QLatin1Char('/'))).fileName();
-    if (name.isEmpty() || name == QLatin1String("..")) throw EInOutError(QStringLiteral("Der Server nennt keine Datei zum Herunterladen."));
+    if (name.isEmpty() || name == QLatin1String("..") || name == QLatin1String(".")) throw EInOutError(QStringLiteral("Der Server nennt keine Datei zum Herunterladen."));
     QString dir = QCoreApplication::applicationDirPath();
     if (!Dialogs::instance().SelectDirectory(QStringLiteral("Zielverzeichnis"), dir)) return;
     const QString target = QDir::toNativeSeparators(QDir(dir).absoluteFilePath(name));
@@ -235,6 +243,9 @@ bool TfrmUpdate::Download(const QString& aTarget) {
     {
         HourglassGuard hourglass;
         QProgressBar* bar = FUi->ProgressBar1;
+        // The buttons rest while the transfer runs (user input is held back anyway).
+        const QList<QPushButton*> buttons{FUi->btnShowVersion, FUi->btnDownload, FUi->btnCancel};
+        for (QPushButton* b : buttons) b->setEnabled(false);
         bar->setRange(0, qMax(FFileSize, 0));
         bar->setValue(0);
         bar->show();
@@ -243,6 +254,7 @@ bool TfrmUpdate::Download(const QString& aTarget) {
         });
         bar->reset();
         bar->hide();
+        for (QPushButton* b : buttons) b->setEnabled(true);
     }
     if (r.Ok && FFileSize > 0 && r.BytesReceived != FFileSize) {
         r.Ok = false;

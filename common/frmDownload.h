@@ -20,6 +20,19 @@ bool CheckForUpdate(const QString& aAddress, const QString& aFile);
 // The message for an unreachable server.
 QString ConnectionErrorText(const QString& aAddress, const QString& aError);
 
+class TStringList;
+
+// The download entry of a version file on the update server.
+struct TUpdateEntry {
+    QString Filename;   // relative to the download address
+    int FileSize = 0;   // announced size in bytes
+    QString History;    // version history page, may be empty
+};
+// Named layout: entries Filename, FileSize (0 when no number) and History.
+// Positional layout: lines 1 to 3; a missing line or a size that is no integer
+// raises EListError or EConvertError.
+TUpdateEntry ReadUpdateEntry(const TStringList& aLines, bool aNamed);
+
 // Starts a downloaded installer through the shell; false when it did not start.
 using TShellStarter = std::function<bool(const QString& aFile, const QStringList& aParams)>;
 void SetShellStarter(TShellStarter aStarter);  // empty: the default (a detached process)

@@ -17,13 +17,13 @@ TVersionNumbers ownNumbers(const QString& aVersion) {
     return n;
 }
 
-TVersionNumbers serverNumbers(const QString& aServer) {
+TVersionNumbers serverNumbers(const QString& aServer, bool aTavex) {
     const QString text = Trim(aServer);
     TVersionNumbers n{};
     for (int i = 0; i < 4; ++i) {
         const QString part = GetField(text, QStringLiteral("."), i + 1);
         n[i] = StrToInt(part);
-        if (!TavexBuild() && (n[i] < 0 || n[i] > 0xFFFF))
+        if (!aTavex && (n[i] < 0 || n[i] > 0xFFFF))
             throw EConvertError(QStringLiteral("'%1' ist kein gültiger Wert für eine Versionsnummer").arg(part));
     }
     return n;
@@ -33,8 +33,13 @@ TVersionNumbers serverNumbers(const QString& aServer) {
 QString OwnFileVersion() { return ReadVersionRecord(ModuleFileName()).value(QStringLiteral("FileVersion")); }
 
 bool IsNewerVersionThan(const QString& aServer, const QString& aOwn) {
-    if (TavexBuild() && aServer.isEmpty()) return false;
-    const TVersionNumbers server = serverNumbers(aServer);
+    return IsNewerVersionThan(aServer, aOwn, KvUtilsFlavor());
+}
+
+bool IsNewerVersionThan(const QString& aServer, const QString& aOwn, TKvUtilsFlavor aFlavor) {
+    const bool tavex = aFlavor == TKvUtilsFlavor::Tavex;
+    if (tavex && aServer.isEmpty()) return false;
+    const TVersionNumbers server = serverNumbers(aServer, tavex);
     const TVersionNumbers own = ownNumbers(aOwn);
     for (int i = 0; i < 4; ++i)
         if (server[i] != own[i]) return server[i] > own[i];

@@ -188,6 +188,9 @@ TEST(TInfoDlg, UpdateButtonAndWindowSizesOfBothBuilds) {
     classic.withUpdate->SetCopyright(MakerCopyright(2026));
     screenshot(classic.withUpdate.get(), "info_window_update_classic");
     tavex.withUpdate->SetProgname("EQ10-Export");
+    tavex.withUpdate->SetVersion("1.2.20.40");
+    tavex.withUpdate->SetDatum("Stand: 26. Feb. 2015");
+    tavex.withUpdate->SetCopyright(MakerCopyright(2026));
     screenshot(tavex.withUpdate.get(), "info_window_update_tavex");
 }
 

@@ -224,6 +224,8 @@ TEST_F(UpdateTest, ExeDownloadFollowsTheProgressAndOffersTheSilentInstall) {
             screenshot(w.get(), "update_window_download");
         }
     });
+    w->OldVersion = "1.2.20.40";
+    w->NewVersion = "1.2.20.41";
     w->SetApplicationTitle("Veltra Plananzeige");
     w->ui()->btnDownload->click();
 
