@@ -149,6 +149,21 @@ TEST(TInfoDialog, ExecuteShowsTheTextsAndReportsOk) {
     EXPECT_EQ(first.count(), 1);
 }
 
+TEST(ShowInfoDlg, ShowsTheVersionRecordOfTheGivenFile) {
+    const QString me = QCoreApplication::applicationFilePath();
+    ModalWatch<TInfoDlg> watch([&](TInfoDlg* dlg) {
+        EXPECT_EQ(dlg->parentWidget(), nullptr);
+        EXPECT_EQ(dlg->Progname(), "Veltra Testmodul");
+        EXPECT_EQ(dlg->Version(), "1.2.20.40");
+        EXPECT_EQ(dlg->Datum(), StandDateText(GetLinkDate(me), false));
+        EXPECT_EQ(dlg->Application(), "Plugin für Veltra-XRL");
+        EXPECT_EQ(dlg->Copyright(), MakerCopyright());
+        dlg->accept();
+    });
+    ShowInfoDlg(me);
+    EXPECT_EQ(watch.count(), 1);
+}
+
 TEST(TInfoDlg, UpdateButtonAndWindowSizesOfBothBuilds) {
     struct Built {
         std::unique_ptr<TInfoDlg> plain, withUpdate;

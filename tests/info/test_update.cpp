@@ -243,6 +243,7 @@ TEST_F(UpdateTest, ExeDownloadFollowsTheProgressAndOffersTheSilentInstall) {
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
     EXPECT_EQ(values.value(values.size() - 1), data.size());
     EXPECT_FALSE(bar->isVisibleTo(w.get()));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the hourglass is gone again
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"Setup.EXE"});
 }
 
@@ -310,6 +311,7 @@ TEST_F(UpdateTest, ShortOrBrokenDownloadLeavesTheOldFileAndNothingElse) {
             EXPECT_EQ(readFile(target), "old version");
             EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{name});
             EXPECT_FALSE(w->ui()->ProgressBar1->isVisibleTo(w.get()));
+            EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         }
     }
     EXPECT_TRUE(started.isEmpty());
