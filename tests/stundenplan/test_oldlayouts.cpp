@@ -107,8 +107,8 @@ TEST_F(PlanTest, OlderTeacherRecordsConvertBothWays) {
             const uint8_t* d0 = s + l.deputat;
             EXPECT_EQ(d0[l.dStunden], 9);
             EXPECT_EQ(get16(d0, l.dKlasse), 517);
-            if (l.dNummer >= 0) EXPECT_EQ(get16(d0, l.dNummer), 7);
-            if (l.dFaktorByte >= 0) EXPECT_EQ(d0[l.dFaktorByte], 150);
+            if (l.dNummer >= 0) { EXPECT_EQ(get16(d0, l.dNummer), 7); }
+            if (l.dFaktorByte >= 0) { EXPECT_EQ(d0[l.dFaktorByte], 150); }
             EXPECT_EQ(l.raeume >= 0 ? get16(s, l.raeume) : get16(d0, l.dRaum), 1030);
             EXPECT_EQ(s[l.max + 2], 6);
             EXPECT_EQ(b.size(), w.bytes().size());
@@ -194,8 +194,8 @@ TEST_F(PlanTest, OlderClassRecordsConvertBothWays) {
         f->WriteData(kla, 4, c);
         const QByteArray b = readFile(path());
         const uint8_t* s = reinterpret_cast<const uint8_t*>(b.constData()) + w.dataOffset(Kl) + 4 * l.size;
-        if (l.nummer >= 0) EXPECT_EQ(get16(s, l.nummer), 12);
-        if (l.nummerText >= 0) EXPECT_EQ(getStr(s, l.nummerText), "12");
+        if (l.nummer >= 0) { EXPECT_EQ(get16(s, l.nummer), 12); }
+        if (l.nummerText >= 0) { EXPECT_EQ(getStr(s, l.nummerText), "12"); }
         EXPECT_EQ(get16(s, l.raum), 1031);
         EXPECT_EQ(get16(s + l.unterricht, 2), 259);  // the lesson now at position 1
         EXPECT_EQ(getStr(s, l.t386), "Klassentext");
@@ -268,9 +268,9 @@ TEST_F(PlanTest, OlderCouplingRecordsConvertBothWays) {
         f->WriteData(kop, 3, k);
         const QByteArray b = readFile(path());
         const uint8_t* s = reinterpret_cast<const uint8_t*>(b.constData()) + w.dataOffset(Ko) + 3 * l.size;
-        if (l.members >= 0) EXPECT_EQ(get16(s, l.members + 30 + 2), 516);
+        if (l.members >= 0) { EXPECT_EQ(get16(s, l.members + 30 + 2), 516); }
         else EXPECT_EQ(get16(s, l.klassen + 2), 516);
-        if (l.nummer >= 0) EXPECT_EQ(get16(s, l.nummer), 4);
+        if (l.nummer >= 0) { EXPECT_EQ(get16(s, l.nummer), 4); }
         else EXPECT_EQ(getStr(s, l.nummerText), "04");
         EXPECT_EQ(getStr(s, 6), "Religion");
         SetCurrentPlanFile(nullptr);
