@@ -16,6 +16,10 @@ TfrmEQ10::TfrmEQ10(QWidget* Owner, const QString& aConnStr, const QString& aGrou
                    int aSchulnr)
     : QDialog(Owner) {
     Q_UNUSED(aPluginName);
+    // The form is laid out for Tahoma; where it is missing, a sans of similar
+    // width keeps the captions inside their places.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("DejaVu Sans Condensed"),
+                                                          QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     setupUi(this);
     setFixedSize(size());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
