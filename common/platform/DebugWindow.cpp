@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIODevice>
 #include <QLocalSocket>
 #include <QProcess>
@@ -79,6 +80,9 @@ bool viewerAnswers() {
     return ok;
 }
 
+// The configured program, else the viewer beside this module; empty when there is
+// nothing to start. The viewer beside the module is a window: on a run without a
+// display (the offscreen platform) it could only linger unseen, so it is not started.
 QString viewerProgram() {
     QString program;
     try {
@@ -89,6 +93,7 @@ QString viewerProgram() {
         program.clear();
     }
     if (program.isEmpty()) {
+        if (QGuiApplication::platformName() == QStringLiteral("offscreen")) return {};
         const QString module = ModuleFileName();
         if (!module.isEmpty()) program = QFileInfo(module).absolutePath() + QStringLiteral("/veltra-debugview");
     }

@@ -10,9 +10,7 @@ QString TDebugViewServer::ServerName() const { return DebugWindowProtocol::Serve
 
 bool TDebugViewServer::Listen(QString* errorText) {
     const QString name = ServerName();
-    FServer.setSocketOptions(QLocalServer::UserAccessOption);
-    if (FServer.listen(name)) return true;
-    // A socket file may be left over from a viewer that crashed; only a live one counts.
+    // Only a live viewer counts; a socket file left by one that crashed is replaced.
     QLocalSocket probe;
     probe.connectToServer(name);
     if (probe.waitForConnected(500)) {
@@ -21,6 +19,7 @@ bool TDebugViewServer::Listen(QString* errorText) {
         return false;
     }
     QLocalServer::removeServer(name);
+    FServer.setSocketOptions(QLocalServer::UserAccessOption);
     if (FServer.listen(name)) return true;
     if (errorText)
         *errorText = QStringLiteral("Das Debug-Fenster kann nicht auf %1 warten: %2").arg(name, FServer.errorString());
