@@ -660,7 +660,7 @@ TDataGridInplaceEdit::TDataGridInplaceEdit(TkvDataGrid* grid, QWidget* parent)
     setMouseTracking(true);
     // The cell follows every keystroke; the commit rules run when the cell is left.
     connect(this, &QLineEdit::textEdited, this, [this](const QString& t) {
-        if (FCol >= 0) FGrid->SetEditText(FCol, FRow, t);
+        if (FCol >= 0 && !FGrid->FDestroying) FGrid->SetEditText(FCol, FRow, t);
     });
 }
 
@@ -731,7 +731,7 @@ void TDataGridInplaceEdit::SetCellText(const QString& t) {
 }
 
 void TDataGridInplaceEdit::UpdateCellValue() {
-    if (!isModified()) return;
+    if (!FGrid || FGrid->FDestroying || !isModified()) return;
     TDataGridColumns* cols = FGrid->Columns();
     TColumn* column = FCol >= 0 && FCol < cols->Count() ? cols->GetColumn(FCol) : nullptr;
     const QString cell = FGrid->Cells(FCol, FRow);
@@ -854,6 +854,7 @@ bool TDataGridInplaceEdit::event(QEvent* e) {
 }
 
 void TDataGridInplaceEdit::keyPressEvent(QKeyEvent* e) {
+    if (!FGrid || FGrid->FDestroying) return;
     if (FEditStyle == 2 && DoDropDownKeys(e)) return;
     const int key = e->key();
     const Qt::KeyboardModifiers mods = e->modifiers();
@@ -949,6 +950,7 @@ bool TDataGridInplaceEdit::KeyPress(QChar& key) {
 
 void TDataGridInplaceEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
+    if (!FGrid || FGrid->FDestroying) return;
     if (FListVisible) CloseUp(false);
     UpdateCellValue();
     if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
@@ -1184,6 +1186,8 @@ TkvDataGrid::TkvDataGrid(QWidget* parent) : QTableWidget(parent) {
 TkvDataGrid::~TkvDataGrid() {
     FDestroying = true;
     FLayoutLock = 2;
+    // The editor dies with the viewport, after this body: it must not reach back.
+    if (FEditor) FEditor->FGrid = nullptr;
     disconnect(model(), nullptr, this, nullptr);
     FColumns.reset();
 }
@@ -1619,21 +1623,24 @@ void TkvDataGrid::AppendRow() {
 void TkvDataGrid::InsertRow(int ARow) {
     if (BeforeInsert) BeforeInsert(this);
     ARow = qBound(0, ARow, RowCount());
+    const int row = Row(), col = Col();
     insertRow(ARow);
     setRowHeight(ARow, FDefaultRowHeight);
+    // The cursor keeps its row number: it stands on the new empty row.
+    SetCurrentCell(col, row);
     InvalidateEditor();
 }
 
 void TkvDataGrid::DeleteRow(int ARow) {
     if (BeforeDelete) BeforeDelete(this);
     if (ARow < FFixedRows || ARow >= RowCount()) return;  // fixed rows stay
-    const int col = Col();
+    const int row = Row(), col = Col();
     if (RowCount() - FFixedRows <= 1 || (FRowCountMin > 0 && RowCount() <= FRowCountMin)) {
         for (int c = FFixedCols; c < ColCount(); ++c) delete takeItem(ARow, c);
     } else {
         removeRow(ARow);
-        if (!currentIndex().isValid() || Row() >= RowCount())
-            SetCurrentCell(col, qMin(ARow, RowCount() - 1));
+        // The cursor keeps its row number where that row still exists.
+        SetCurrentCell(col, qMin(row, RowCount() - 1));
     }
     InvalidateEditor();
 }

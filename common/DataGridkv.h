@@ -327,6 +327,7 @@ private:
     void ListMouseUp(QMouseEvent* e);
     void SetCellText(const QString& text);
     bool eventFilter(QObject* watched, QEvent* e) override;
+    friend class TkvDataGrid;
 
     TkvDataGrid* FGrid;
     int FCol = -1;

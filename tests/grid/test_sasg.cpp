@@ -1,0 +1,2 @@
+#include "SASG.h"
+#include <gtest/gtest.h>
