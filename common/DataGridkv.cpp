@@ -1152,6 +1152,8 @@ TkvDataGrid::TkvDataGrid(QWidget* parent) : QTableWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     FFixedColor = palette().color(QPalette::Button);
     setColumnCount(5);
     setRowCount(5);
@@ -1362,8 +1364,143 @@ QRect TkvDataGrid::CellRect(int ACol, int ARow) const {
 }
 
 void TkvDataGrid::MouseToCell(int X, int Y, int& ACol, int& ARow) const {
-    ACol = columnAt(X);
-    ARow = rowAt(Y);
+    ACol = ColumnAtPos(X);
+    ARow = RowAtPos(Y);
+}
+
+int TkvDataGrid::FixedWidth() const {
+    int w = 0;
+    for (int c = 0; c < qMin(FFixedCols, ColCount()); ++c)
+        if (!isColumnHidden(c)) w += columnWidth(c);
+    return w;
+}
+
+int TkvDataGrid::FixedHeight() const {
+    int h = 0;
+    for (int r = 0; r < qMin(FFixedRows, RowCount()); ++r)
+        if (!isRowHidden(r)) h += rowHeight(r);
+    return h;
+}
+
+int TkvDataGrid::CellX(int ACol) const {
+    if (ACol >= FFixedCols) return columnViewportPosition(ACol);
+    int x = 0;
+    for (int c = 0; c < ACol; ++c)
+        if (!isColumnHidden(c)) x += columnWidth(c);
+    return x;
+}
+
+int TkvDataGrid::CellY(int ARow) const {
+    if (ARow >= FFixedRows) return rowViewportPosition(ARow);
+    int y = 0;
+    for (int r = 0; r < ARow; ++r)
+        if (!isRowHidden(r)) y += rowHeight(r);
+    return y;
+}
+
+int TkvDataGrid::ColumnAtPos(int x) const {
+    if (x >= 0 && x < FixedWidth()) {
+        for (int c = 0, left = 0; c < qMin(FFixedCols, ColCount()); ++c) {
+            if (isColumnHidden(c)) continue;
+            if (x < left + columnWidth(c)) return c;
+            left += columnWidth(c);
+        }
+    }
+    return columnAt(x);
+}
+
+int TkvDataGrid::RowAtPos(int y) const {
+    if (y >= 0 && y < FixedHeight()) {
+        for (int r = 0, top = 0; r < qMin(FFixedRows, RowCount()); ++r) {
+            if (isRowHidden(r)) continue;
+            if (y < top + rowHeight(r)) return r;
+            top += rowHeight(r);
+        }
+    }
+    return rowAt(y);
+}
+
+QModelIndex TkvDataGrid::indexAt(const QPoint& p) const {
+    return model()->index(RowAtPos(p.y()), ColumnAtPos(p.x()));
+}
+
+QRect TkvDataGrid::visualRect(const QModelIndex& index) const {
+    QRect r = QTableWidget::visualRect(index);
+    if (!index.isValid() || r.isNull()) return r;
+    if (index.column() < FFixedCols) r.moveLeft(CellX(index.column()));
+    if (index.row() < FFixedRows) r.moveTop(CellY(index.row()));
+    return r;
+}
+
+void TkvDataGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTableWidget::scrollTo(index, hint);
+    if (!index.isValid()) return;
+    // A cell that ended up under the fixed cells moves out from under them.
+    const QRect r = QTableWidget::visualRect(index);
+    const int fw = FixedWidth(), fh = FixedHeight();
+    if (index.column() >= FFixedCols && r.left() < fw)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - (fw - r.left()));
+    if (index.row() >= FFixedRows && r.top() < fh)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - (fh - r.top()));
+}
+
+void TkvDataGrid::updateEditorGeometries() {
+    QTableWidget::updateEditorGeometries();
+    if (!FEditor) return;
+    // The part of the editor scrolled under the fixed cells is cut away.
+    const QRect g = FEditor->geometry();
+    QRegion visible(FEditor->rect());
+    const int fw = FixedWidth(), fh = FixedHeight();
+    if (g.left() < fw) visible -= QRegion(0, 0, fw - g.left(), g.height());
+    if (g.top() < fh) visible -= QRegion(0, 0, g.width(), fh - g.top());
+    if (visible == QRegion(FEditor->rect())) FEditor->clearMask();
+    else FEditor->setMask(visible);
+}
+
+void TkvDataGrid::PaintFixedBands(QPainter& p) {
+    const bool hScrolled = horizontalOffset() > 0 && FFixedCols > 0;
+    const bool vScrolled = verticalOffset() > 0 && FFixedRows > 0;
+    if (!hScrolled && !vScrolled) return;
+    const int fw = FixedWidth(), fh = FixedHeight();
+    const int vw = viewport()->width(), vh = viewport()->height();
+    const int gs = showGrid() ? 1 : 0;
+    QStyleOptionViewItem opt;
+    initViewItemOption(&opt);
+    const QColor gridColor = QColor::fromRgba(uint(style()->styleHint(QStyle::SH_Table_GridLineColor, &opt, this)));
+    auto paintOne = [&](int c, int r, int x, int y) {
+        const int w = columnWidth(c), h = rowHeight(r);
+        p.save();
+        PaintCell(&p, QRect(x, y, w - gs, h - gs), c, r, false);
+        p.restore();
+        if (gs) {
+            p.setPen(gridColor);
+            p.drawLine(x + w - 1, y, x + w - 1, y + h - 1);
+            p.drawLine(x, y + h - 1, x + w - 1, y + h - 1);
+        }
+    };
+    const int firstCol = qMax(FFixedCols, columnAt(fw));
+    const int firstRow = qMax(FFixedRows, rowAt(fh));
+    if (vScrolled && firstCol >= 0) {
+        p.setClipRect(QRect(fw, 0, vw - fw, fh));
+        for (int r = 0; r < qMin(FFixedRows, RowCount()); ++r) {
+            if (isRowHidden(r)) continue;
+            for (int c = firstCol; c < ColCount() && columnViewportPosition(c) < vw; ++c)
+                if (!isColumnHidden(c)) paintOne(c, r, columnViewportPosition(c), CellY(r));
+        }
+    }
+    if (hScrolled && firstRow >= 0) {
+        p.setClipRect(QRect(0, fh, fw, vh - fh));
+        for (int c = 0; c < qMin(FFixedCols, ColCount()); ++c) {
+            if (isColumnHidden(c)) continue;
+            for (int r = firstRow; r < RowCount() && rowViewportPosition(r) < vh; ++r)
+                if (!isRowHidden(r)) paintOne(c, r, CellX(c), rowViewportPosition(r));
+        }
+    }
+    p.setClipRect(QRect(0, 0, fw, fh));
+    for (int r = 0; r < qMin(FFixedRows, RowCount()); ++r)
+        for (int c = 0; c < qMin(FFixedCols, ColCount()); ++c)
+            if (!isRowHidden(r) && !isColumnHidden(c)) paintOne(c, r, CellX(c), CellY(r));
+    p.setClipping(false);
 }
 
 void TkvDataGrid::InvalidateCell(int ACol, int ARow) { viewport()->update(CellRect(ACol, ARow)); }
@@ -1532,11 +1669,13 @@ QModelIndex TkvDataGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModif
 
 int TkvDataGrid::ColSizingEdge(const QPoint& pos) const {
     if (!(FOptions & goColSizing) || FFixedRows == 0) return -1;
-    const int fixedBottom = rowViewportPosition(FFixedRows - 1) + rowHeight(FFixedRows - 1);
+    const int fixedBottom = FixedHeight();
     if (pos.y() >= fixedBottom || pos.y() < 0) return -1;
+    const int fw = FixedWidth();
     for (int c = 0; c < ColCount(); ++c) {
         if (isColumnHidden(c)) continue;
-        const int right = columnViewportPosition(c) + columnWidth(c);
+        const int right = CellX(c) + columnWidth(c);
+        if (c >= FFixedCols && right <= fw) continue;  // under the fixed columns
         if (qAbs(pos.x() - right) <= 3) return c;
     }
     return -1;
@@ -1851,6 +1990,10 @@ void TkvDataGrid::DrawBGImage(QPainter& p, const QRect& rect, bool inverted) {
 
 void TkvDataGrid::paintEvent(QPaintEvent* e) {
     QTableWidget::paintEvent(e);
+    {
+        QPainter p(viewport());
+        PaintFixedBands(p);
+    }
     if (!BGImageActive()) return;
     // The area beyond the last column and below the last row shows the picture too.
     int right = 0, bottom = 0;
@@ -1866,5 +2009,6 @@ void TkvDataGrid::paintEvent(QPaintEvent* e) {
 
 void TkvDataGrid::scrollContentsBy(int dx, int dy) {
     QTableWidget::scrollContentsBy(dx, dy);
-    if (BGImageActive()) viewport()->update();
+    // The fixed cells and the anchored picture do not move with the content.
+    if (BGImageActive() || FFixedCols > 0 || FFixedRows > 0) viewport()->update();
 }

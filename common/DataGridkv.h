@@ -479,6 +479,12 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    // Fixed rows and columns stay in place while the rest scrolls: they are
+    // painted over the scrolled cells, and hit tests and cell rectangles know it.
+    QModelIndex indexAt(const QPoint& p) const override;
+    QRect visualRect(const QModelIndex& index) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    void updateEditorGeometries() override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -495,6 +501,13 @@ private:
     void RegisterEditor(TDataGridInplaceEdit* editor) { FEditor = editor; }
     void UnregisterEditor(TDataGridInplaceEdit* editor);
     int ColSizingEdge(const QPoint& pos) const;
+    int FixedWidth() const;   // of the fixed columns
+    int FixedHeight() const;  // of the fixed rows
+    int CellX(int ACol) const;
+    int CellY(int ARow) const;
+    int ColumnAtPos(int x) const;
+    int RowAtPos(int y) const;
+    void PaintFixedBands(QPainter& p);
 
     std::unique_ptr<TDataGridColumns> FColumns;
     TDataGridOptions FDataGridOptions = 0;

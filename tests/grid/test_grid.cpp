@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -739,6 +740,51 @@ TEST_F(GridTest, ScreenshotsOfTheDropDownAndTheEllipsisEditor) {
     key(Qt::Key_F2);
     ASSERT_EQ(grid->InplaceEditor()->EditStyle(), 1);
     ASSERT_TRUE(grid->grab().save(shotPath("grid_ellipsis.png")));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GridTest, FixedCellsStayInPlaceWhileTheRestScrolls) {
+    grid->resize(400, 200);
+    grid->SetColCount(30);
+    grid->SetRowCount(40);
+    grid->SetColWidths(0, 110);
+    for (int r = 1; r < 40; ++r) grid->SetCells(0, r, QStringLiteral("Schüler %1").arg(r));
+    for (int c = 1; c < 30; ++c) grid->Columns()->GetColumn(c)->Title()->SetCaption(QStringLiteral("F%1").arg(c));
+    for (int r = 1; r < 40; ++r)
+        for (int c = 1; c < 30; ++c) grid->SetCells(c, r, QStringLiteral("%1/%2").arg(c).arg(r));
+    grid->SetCurrentCell(1, 1);
+    key(Qt::Key_End, Qt::ControlModifier);  // to the last cell
+    EXPECT_EQ(grid->Col(), 29);
+    EXPECT_EQ(grid->Row(), 39);
+    ASSERT_GT(grid->horizontalScrollBar()->value(), 0);
+    ASSERT_GT(grid->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(grid->CellRect(0, 39).left(), 0);
+    EXPECT_EQ(grid->CellRect(29, 0).top(), 0);
+    int c = -1, r = -1;
+    grid->MouseToCell(5, 5, c, r);
+    EXPECT_EQ(c, 0);
+    EXPECT_EQ(r, 0);
+    const QRect last = grid->CellRect(29, 39);
+    grid->MouseToCell(last.center().x(), last.center().y(), c, r);
+    EXPECT_EQ(c, 29);
+    EXPECT_EQ(r, 39);
+    const QPixmap shot = grid->grab();
+    shot.save(QDir::current().absoluteFilePath("screenshots/grid_scrolled.png"));
+    // Back home: the first data cell is shown beside and below the fixed cells, not under them.
+    key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_GE(grid->CellRect(1, 1).left(), grid->ColWidths(0));
+    EXPECT_GE(grid->CellRect(1, 1).top(), grid->RowHeights(0));
+    // Going left from a data cell partly under the fixed column scrolls it out.
+    grid->horizontalScrollBar()->setValue(30);
+    grid->SetCurrentCell(2, 1);
+    key(Qt::Key_Left);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_GE(grid->CellRect(1, 1).left(), grid->ColWidths(0));
 }
 
 }  // namespace
