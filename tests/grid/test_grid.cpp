@@ -788,3 +788,83 @@ TEST_F(GridTest, FixedCellsStayInPlaceWhileTheRestScrolls) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridTest, EnterOpensAndClosesTheEditorOrTogglesTheSelection) {
+    fillRows(2);
+    grid->Columns()->GetColumn(1)->SetFormat(cfNumber);
+    grid->SetCurrentCell(1, 1);
+    key(Qt::Key_Return);
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    type("2,50");
+    key(Qt::Key_Return);
+    EXPECT_EQ(grid->InplaceEditor(), nullptr);
+    EXPECT_EQ(grid->Cells(1, 1), "2,5");  // closing commits
+
+    grid->SetOptions(grid->Options() | goAlwaysShowEditor);
+    grid->SetCurrentCell(1, 2);
+    QApplication::processEvents();
+    TDataGridInplaceEdit* e = grid->InplaceEditor();
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->Row(), 2);
+    type("abc");
+    key(Qt::Key_Return);
+    EXPECT_EQ(e->selectedText(), "abc");
+    key(Qt::Key_Return);
+    EXPECT_EQ(e->selectedText(), "");
+    EXPECT_EQ(e->cursorPosition(), 3);
+    key(Qt::Key_Up);  // the editor follows the cursor
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_EQ(grid->InplaceEditor()->Row(), 1);
+}
+
+TEST(DropListbox, OwnerColoursEachColumnAndKeepsTheFirstColumnsText) {
+    QWidget host;
+    TDropListbox list(&host);
+    const QStringList entries{"1=sehr gut"};
+    list.resize(200, 40);
+    list.SetItems(&entries);
+    list.OnNewcolor = [](int, int column) { return column == 1 ? QColor(Qt::red) : QColor(Qt::white); };
+    list.SetColumnLineColor(Qt::blue);
+    list.SetColumnLineWidh(2);
+    QImage img(200, 20, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    {
+        QPainter p(&img);
+        list.DrawItem(&p, 0, QRect(0, 0, 200, 20), false);
+    }
+    const int w0 = list.ColumnWidth(0);
+    EXPECT_EQ(img.pixelColor(w0 + 30, 1), QColor(Qt::red));     // second column in its colour
+    EXPECT_EQ(img.pixelColor(w0 - 2, 10), QColor(Qt::blue));    // the column line
+    EXPECT_EQ(img.pixelColor(w0 - 4, 10), QColor(Qt::white));   // the first column stays white
+    bool ink = false;  // and the "1" is still drawn in it
+    for (int x = 0; x < w0 - 4; ++x)
+        for (int y = 0; y < 20; ++y) ink |= img.pixelColor(x, y) != QColor(Qt::white);
+    EXPECT_TRUE(ink);
+}
+
+TEST_F(GridTest, BackgroundPictureIsTiledFromTheTopLeftCorner) {
+    grid->SetRowCount(3);
+    grid->SetColCount(2);
+    QPixmap tile(4, 4);
+    tile.fill(Qt::green);
+    {
+        QPainter p(&tile);
+        p.fillRect(0, 0, 2, 2, Qt::magenta);
+    }
+    grid->SetBGImage(tile);
+    ASSERT_TRUE(grid->BGImageActive());
+    const QImage img = grid->viewport()->grab().toImage();
+    // Beyond the last column and below the last row, anchored at (0, 0).
+    for (const QPoint pt : {QPoint(300, 8), QPoint(301, 9), QPoint(302, 10), QPoint(40, 200), QPoint(42, 200)}) {
+        const bool magenta = (pt.x() % 4) < 2 && (pt.y() % 4) < 2;
+        EXPECT_EQ(img.pixelColor(pt), magenta ? QColor(Qt::magenta) : QColor(Qt::green)) << pt.x() << "," << pt.y();
+    }
+    // Behind a data cell's text as well.
+    const QPoint inCell = grid->CellRect(1, 2).bottomRight() - QPoint(1, 1);
+    const bool magenta = (inCell.x() % 4) < 2 && (inCell.y() % 4) < 2;
+    EXPECT_EQ(img.pixelColor(inCell), magenta ? QColor(Qt::magenta) : QColor(Qt::green));
+}
+
+}  // namespace
