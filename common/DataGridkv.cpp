@@ -1714,9 +1714,12 @@ void TkvDataGrid::mouseMoveEvent(QMouseEvent* e) {
     if (ColSizingEdge(p) >= 0) viewport()->setCursor(Qt::SplitHCursor);
     else viewport()->unsetCursor();
     if (e->buttons() == Qt::NoButton) return;
+    // Dragging selects a range only with range selection, and only cells the owner allows.
+    if (!(FOptions & goRangeSelect) || !(e->buttons() & Qt::LeftButton)) return;
     int c = -1, r = -1;
     MouseToCell(p.x(), p.y(), c, r);
     if (r < FFixedRows || c < FFixedCols) return;
+    if (model()->index(r, c) != currentIndex() && !SelectCell(c, r)) return;
     QTableWidget::mouseMoveEvent(e);
 }
 

@@ -485,6 +485,8 @@ protected:
     QRect visualRect(const QModelIndex& index) const override;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     void updateEditorGeometries() override;
+    // Typing never jumps to a matching cell: keys edit or do nothing.
+    void keyboardSearch(const QString&) override {}
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;

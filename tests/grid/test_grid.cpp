@@ -868,3 +868,25 @@ TEST_F(GridTest, BackgroundPictureIsTiledFromTheTopLeftCorner) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridTest, DraggingTheMouseDoesNotMoveTheCursorPastTheOwner) {
+    fillRows(3);
+    grid->SetCurrentCell(1, 1);
+    int asked = 0;
+    grid->OnSelectCell = [&](TkvDataGrid*, int, int, bool& can) { ++asked; can = false; };
+    const QPoint from = grid->CellRect(1, 1).center(), to = grid->CellRect(1, 3).center();
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, to, grid->viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &move);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(grid->Row(), 1);
+    // Typed text without editing does not search the cells either.
+    grid->OnSelectCell = nullptr;
+    grid->SetOptions(grid->Options() & ~goEditing);
+    type("r3");
+    EXPECT_EQ(grid->Row(), 1);
+}
+
+}  // namespace
