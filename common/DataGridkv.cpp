@@ -1,8 +1,10 @@
 #include "DataGridkv.h"
 
+#include "DebugOutput.h"
 #include "Dialogs.h"
 #include "Exceptions.h"
 #include "GridConversions.h"
+#include "Guards.h"
 
 #include <QAbstractItemDelegate>
 #include <QApplication>
@@ -601,8 +603,14 @@ void TDropListbox::DrawItem(QPainter* painter, int Index, const QRect& rect, boo
         const QRect colRect(left, rect.top(), (FColumnCount == 2 && col == 0) ? FColWidths[0] : rect.right() - left + 1,
                             rect.height());
         if (!selected && OnNewcolor) {
+            QColor c;
+            try {
+                c = OnNewcolor(Index, col);
+            } catch (...) {
+                OutputDebugString(ExceptionMessage(std::current_exception()));
+            }
             // Only this column's part, so the first column keeps its text.
-            painter->fillRect(QRect(left, rect.top(), rect.right() - left + 1, rect.height()), OnNewcolor(Index, col));
+            if (c.isValid()) painter->fillRect(QRect(left, rect.top(), rect.right() - left + 1, rect.height()), c);
         }
         painter->save();
         painter->setClipRect(colRect);
@@ -660,7 +668,7 @@ TDataGridInplaceEdit::TDataGridInplaceEdit(TkvDataGrid* grid, QWidget* parent)
     setMouseTracking(true);
     // The cell follows every keystroke; the commit rules run when the cell is left.
     connect(this, &QLineEdit::textEdited, this, [this](const QString& t) {
-        if (FCol >= 0 && !FGrid->FDestroying) FGrid->SetEditText(FCol, FRow, t);
+        if (FCol >= 0 && !FGrid->FDestroying) RunAction([&] { FGrid->SetEditText(FCol, FRow, t); });
     });
 }
 
@@ -854,6 +862,10 @@ bool TDataGridInplaceEdit::event(QEvent* e) {
 }
 
 void TDataGridInplaceEdit::keyPressEvent(QKeyEvent* e) {
+    RunAction([&] { keyPressEventImpl(e); });
+}
+
+void TDataGridInplaceEdit::keyPressEventImpl(QKeyEvent* e) {
     if (!FGrid || FGrid->FDestroying) return;
     if (FEditStyle == 2 && DoDropDownKeys(e)) return;
     const int key = e->key();
@@ -949,6 +961,10 @@ bool TDataGridInplaceEdit::KeyPress(QChar& key) {
 }
 
 void TDataGridInplaceEdit::focusOutEvent(QFocusEvent* e) {
+    RunAction([&] { focusOutEventImpl(e); });
+}
+
+void TDataGridInplaceEdit::focusOutEventImpl(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
     if (!FGrid || FGrid->FDestroying) return;
     if (FListVisible) CloseUp(false);
@@ -990,6 +1006,10 @@ void TDataGridInplaceEdit::paintEvent(QPaintEvent* e) {
 }
 
 void TDataGridInplaceEdit::mousePressEvent(QMouseEvent* e) {
+    RunAction([&] { mousePressEventImpl(e); });
+}
+
+void TDataGridInplaceEdit::mousePressEventImpl(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton && FEditStyle != 0 && ButtonRect().contains(e->position().toPoint())) {
         if (FListVisible) {
             CloseUp(false);
@@ -1005,6 +1025,10 @@ void TDataGridInplaceEdit::mousePressEvent(QMouseEvent* e) {
 }
 
 void TDataGridInplaceEdit::mouseMoveEvent(QMouseEvent* e) {
+    RunAction([&] { mouseMoveEventImpl(e); });
+}
+
+void TDataGridInplaceEdit::mouseMoveEventImpl(QMouseEvent* e) {
     const bool overButton = FEditStyle != 0 && ButtonRect().contains(e->position().toPoint());
     if (overButton) setCursor(Qt::ArrowCursor);
     else setCursor(Qt::IBeamCursor);
@@ -1039,6 +1063,10 @@ void TDataGridInplaceEdit::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void TDataGridInplaceEdit::mouseReleaseEvent(QMouseEvent* e) {
+    RunAction([&] { mouseReleaseEventImpl(e); });
+}
+
+void TDataGridInplaceEdit::mouseReleaseEventImpl(QMouseEvent* e) {
     const bool wasPressed = FPressed;
     const bool wasTracking = FTracking;
     if (FTracking || FPressed) {
@@ -1064,6 +1092,10 @@ void TDataGridInplaceEdit::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TDataGridInplaceEdit::mouseDoubleClickEvent(QMouseEvent* e) {
+    RunAction([&] { mouseDoubleClickEventImpl(e); });
+}
+
+void TDataGridInplaceEdit::mouseDoubleClickEventImpl(QMouseEvent* e) {
     if (FEditStyle != 0 && ButtonRect().contains(e->position().toPoint())) {
         if (isReadOnly() && e->button() == Qt::LeftButton) {
             if (FEditStyle == 1) FGrid->EditButtonClick();
@@ -1114,6 +1146,9 @@ public:
         return e;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        RunAction([&] { fill(editor, index); });
+    }
+    void fill(QWidget* editor, const QModelIndex& index) const {
         auto* e = static_cast<TDataGridInplaceEdit*>(editor);
         if (e->Col() != index.column() || e->Row() != index.row()) {
             e->UpdateContents(index.column(), index.row());
@@ -1125,8 +1160,10 @@ public:
     }
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
         auto* e = static_cast<TDataGridInplaceEdit*>(editor);
-        if (FGrid->GetEditText(index.column(), index.row()) != e->text())
-            FGrid->SetEditText(index.column(), index.row(), e->text());
+        RunAction([&] {
+            if (FGrid->GetEditText(index.column(), index.row()) != e->text())
+                FGrid->SetEditText(index.column(), index.row(), e->text());
+        });
     }
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const override {
         editor->setGeometry(option.rect);
@@ -1572,7 +1609,9 @@ void TkvDataGrid::UnregisterEditor(TDataGridInplaceEdit* editor) {
 bool TkvDataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     if (!index.isValid() || !(FOptions & goEditing)) return false;
     if (index.row() < FFixedRows || index.column() < FFixedCols) return false;
-    return QTableWidget::edit(index, trigger, event);
+    bool opened = false;
+    RunAction([&] { opened = QTableWidget::edit(index, trigger, event); });
+    return opened;
 }
 
 void TkvDataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
@@ -1581,7 +1620,7 @@ void TkvDataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHin
 }
 
 void TkvDataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    if (FEditor && previous.isValid()) FEditor->UpdateCellValue();
+    if (FEditor && previous.isValid()) RunAction([&] { FEditor->UpdateCellValue(); });
     QTableWidget::currentChanged(current, previous);
 }
 
@@ -1644,7 +1683,11 @@ bool TkvDataGrid::event(QEvent* e) {
     return QTableWidget::event(e);
 }
 
-void TkvDataGrid::keyPressEvent(QKeyEvent* e) { KeyDown(e); }
+// Every user action on the grid runs inside the action guard: an owner's
+// handler that fails shows its message and ends the action.
+void TkvDataGrid::keyPressEvent(QKeyEvent* e) {
+    RunAction([&] { KeyDown(e); });
+}
 
 QModelIndex TkvDataGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
     const QModelIndex cur = currentIndex();
@@ -1663,7 +1706,8 @@ QModelIndex TkvDataGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModif
         c = FFixedCols;
     }
     idx = model()->index(r, c);
-    if (idx != cur && !SelectCell(c, r)) return cur;
+    bool can = true;
+    if (idx != cur && (!RunAction([&] { can = SelectCell(c, r); }) || !can)) return cur;
     return idx;
 }
 
@@ -1682,6 +1726,10 @@ int TkvDataGrid::ColSizingEdge(const QPoint& pos) const {
 }
 
 void TkvDataGrid::mousePressEvent(QMouseEvent* e) {
+    RunAction([&] { mousePressEventImpl(e); });
+}
+
+void TkvDataGrid::mousePressEventImpl(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     int c = -1, r = -1;
     MouseToCell(p.x(), p.y(), c, r);
@@ -1706,6 +1754,10 @@ void TkvDataGrid::mousePressEvent(QMouseEvent* e) {
 }
 
 void TkvDataGrid::mouseMoveEvent(QMouseEvent* e) {
+    RunAction([&] { mouseMoveEventImpl(e); });
+}
+
+void TkvDataGrid::mouseMoveEventImpl(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     if (FSizingCol >= 0) {
         setColumnWidth(FSizingCol, qMax(0, FSizingStartWidth + p.x() - FSizingStartX));
@@ -1724,6 +1776,10 @@ void TkvDataGrid::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void TkvDataGrid::mouseReleaseEvent(QMouseEvent* e) {
+    RunAction([&] { mouseReleaseEventImpl(e); });
+}
+
+void TkvDataGrid::mouseReleaseEventImpl(QMouseEvent* e) {
     if (FSizingCol >= 0) {
         FSizingCol = -1;
         return;
@@ -1744,12 +1800,20 @@ void TkvDataGrid::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TkvDataGrid::mouseDoubleClickEvent(QMouseEvent* e) {
+    RunAction([&] { mouseDoubleClickEventImpl(e); });
+}
+
+void TkvDataGrid::mouseDoubleClickEventImpl(QMouseEvent* e) {
     if (ColSizingEdge(e->position().toPoint()) >= 0) return;
     if (OnDblClick) OnDblClick(this);
     QTableWidget::mouseDoubleClickEvent(e);
 }
 
 void TkvDataGrid::focusInEvent(QFocusEvent* e) {
+    RunAction([&] { focusInEventImpl(e); });
+}
+
+void TkvDataGrid::focusInEventImpl(QFocusEvent* e) {
     QTableWidget::focusInEvent(e);
     if ((FOptions & goEditing) && (FOptions & goAlwaysShowEditor) && !FEditor) ShowEditor();
 }
@@ -1936,9 +2000,14 @@ void TkvDataGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawStat
             if (AState.Selected || AState.Focused) FCanvas.FontColor = palette().color(QPalette::HighlightedText);
         }
         WriteCellText(ARect, 2, 2, text, align);
-        if (OnDrawCell) OnDrawCell(this, ACol, ARow, ARect, AState);
-    } else if (OnDrawCell) {
-        OnDrawCell(this, ACol, ARow, ARect, AState);
+    }
+    if (OnDrawCell) {
+        // No message box from inside a paint: a failing handler is reported as a debug string.
+        try {
+            OnDrawCell(this, ACol, ARow, ARect, AState);
+        } catch (...) {
+            OutputDebugString(QStringLiteral("DrawCell %1/%2: %3").arg(ACol).arg(ARow).arg(ExceptionMessage(std::current_exception())));
+        }
     }
 }
 

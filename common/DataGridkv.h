@@ -320,6 +320,12 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
+    void keyPressEventImpl(QKeyEvent* e);
+    void focusOutEventImpl(QFocusEvent* e);
+    void mousePressEventImpl(QMouseEvent* e);
+    void mouseMoveEventImpl(QMouseEvent* e);
+    void mouseReleaseEventImpl(QMouseEvent* e);
+    void mouseDoubleClickEventImpl(QMouseEvent* e);
     void SetEditStyle(int style);
     bool DoDropDownKeys(QKeyEvent* e);
     // Character handling; false when the character was cleared.
@@ -496,6 +502,11 @@ private:
     friend class TColumn;
     friend class TDataGridInplaceEdit;
     friend class TkvGridDelegate;
+    void mousePressEventImpl(QMouseEvent* e);
+    void mouseMoveEventImpl(QMouseEvent* e);
+    void mouseReleaseEventImpl(QMouseEvent* e);
+    void mouseDoubleClickEventImpl(QMouseEvent* e);
+    void focusInEventImpl(QFocusEvent* e);
     void SetColCountGuarded(int value);
     void RemoveColumnGuarded(int index);
     void UpdateEditTriggers();

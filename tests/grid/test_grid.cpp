@@ -890,3 +890,24 @@ TEST_F(GridTest, DraggingTheMouseDoesNotMoveTheCursorPastTheOwner) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridTest, AFailingOwnerHandlerShowsItsMessageAndEndsTheAction) {
+    FakeDialogs dialogs;
+    fillRows(3);
+    grid->SetCurrentCell(1, 1);
+    grid->OnSelectCell = [](TkvDataGrid*, int, int, bool&) { throw EConvertError("Unzulässige Note!"); };
+    key(Qt::Key_Down);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(dialogs.lastText(), "Unzulässige Note!");
+    grid->OnSelectCell = nullptr;
+    grid->SetDataGridOptions(dgoAppendRow);
+    grid->SetCurrentCell(1, 3);
+    grid->BeforeInsert = [](QObject*) { throw EAbort("still"); };
+    key(Qt::Key_Down);
+    EXPECT_EQ(grid->RowCount(), 4);
+    EXPECT_EQ(dialogs.shown.size(), 1);
+}
+
+}  // namespace
