@@ -979,28 +979,30 @@ void TDataGridInplaceEdit::paintEvent(QPaintEvent* e) {
     if (FEditStyle == 0) return;
     QPainter p(this);
     const QRect r = ButtonRect();
+    const QPalette& pal = palette();
+    const bool sunken = FPressed || (FEditStyle == 2 && FListVisible);
+    // A small push button of its own: the style's bevels add margins that do
+    // not fit a button as narrow as a scroll bar.
+    p.fillRect(r, pal.color(QPalette::Button));
+    p.setPen(pal.color(QPalette::Mid));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.setPen(sunken ? pal.color(QPalette::Mid) : pal.color(QPalette::Light));
+    p.drawLine(r.left() + 1, r.top() + 1, r.right() - 1, r.top() + 1);
+    p.drawLine(r.left() + 1, r.top() + 1, r.left() + 1, r.bottom() - 1);
+    const int shift = sunken ? 1 : 0;
     if (FEditStyle == 1) {
-        QStyleOptionButton opt;
-        opt.initFrom(this);
-        opt.rect = r;
-        opt.state |= FPressed ? QStyle::State_Sunken : QStyle::State_Raised;
-        style()->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, this);
+        // Three dots two dot sides apart across the middle.
         const int side = qMax(1, height() / 8);
-        const int shift = FPressed ? 1 : 0;
         const int total = 3 * side + 2 * 2 * side;
-        int x = r.left() + (r.width() - total) / 2 + shift;
+        int x = r.left() + (r.width() - total + 1) / 2 + shift;
         const int y = r.top() + (r.height() - side) / 2 + shift;
         for (int i = 0; i < 3; ++i, x += 3 * side) p.fillRect(QRect(x, y, side, side), Qt::black);
     } else {
-        QStyleOptionButton opt;
-        opt.initFrom(this);
-        opt.rect = r;
-        if (!FActiveList) opt.state &= ~QStyle::State_Enabled;
-        opt.state |= FPressed || FListVisible ? QStyle::State_Sunken : QStyle::State_Raised;
-        style()->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, this);
-        QStyleOption arrow = opt;
-        const int a = qMin(r.width(), r.height()) / 2;
-        arrow.rect = QRect(r.center().x() - a / 2 + (FPressed ? 1 : 0), r.center().y() - a / 2 + (FPressed ? 1 : 0), a, a);
+        QStyleOption arrow;
+        arrow.initFrom(this);
+        if (!FActiveList) arrow.state &= ~QStyle::State_Enabled;
+        const int a = qMax(5, qMin(r.width(), r.height()) / 2);
+        arrow.rect = QRect(r.left() + (r.width() - a) / 2 + shift, r.top() + (r.height() - a) / 2 + shift, a, a);
         style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &p, this);
     }
 }
