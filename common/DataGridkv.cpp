@@ -1767,6 +1767,7 @@ void TkvDataGrid::mouseMoveEventImpl(QMouseEvent* e) {
     }
     if (ColSizingEdge(p) >= 0) viewport()->setCursor(Qt::SplitHCursor);
     else viewport()->unsetCursor();
+    if (OnMouseMove) OnMouseMove(this, e->modifiers(), p.x(), p.y());
     if (e->buttons() == Qt::NoButton) return;
     // Dragging selects a range only with range selection, and only cells the owner allows.
     if (!(FOptions & goRangeSelect) || !(e->buttons() & Qt::LeftButton)) return;
@@ -1787,6 +1788,7 @@ void TkvDataGrid::mouseReleaseEventImpl(QMouseEvent* e) {
         return;
     }
     QTableWidget::mouseReleaseEvent(e);
+    if (OnMouseUp) OnMouseUp(this, e->button(), e->modifiers(), int(e->position().x()), int(e->position().y()));
     if (e->button() == Qt::RightButton) {
         const QPoint p = e->position().toPoint();
         int c = -1, r = -1;

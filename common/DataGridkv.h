@@ -443,6 +443,8 @@ public:
     // Set Key to 0 to swallow the key.
     std::function<void(TkvDataGrid* Sender, int& Key, Qt::KeyboardModifiers Shift)> OnKeyDown;
     std::function<void(TkvDataGrid* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)> OnMouseDown;
+    std::function<void(TkvDataGrid* Sender, Qt::KeyboardModifiers Shift, int X, int Y)> OnMouseMove;
+    std::function<void(TkvDataGrid* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)> OnMouseUp;
     TNotifyEvent OnDblClick;
 
     // Overridable behaviour of the string grid.
