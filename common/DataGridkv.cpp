@@ -1220,6 +1220,7 @@ TkvDataGrid::TkvDataGrid(QWidget* parent) : QTableWidget(parent) {
         SizeChanged();
     });
     setMouseTracking(true);
+    viewport()->setMouseTracking(true);  // sizing cursor and the owners' hints
     setFocusPolicy(Qt::StrongFocus);
     SetCurrentCell(FFixedCols, FFixedRows);
 }
