@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench_ratio {
@@ -36,6 +37,34 @@ public:
 };
 
 }  // namespace bench_ratio
+
+// Explicit pairs (benchmark name, baseline name) for benchmarks whose names
+// do not follow the "Group/Baseline" pattern.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    // pairs: (benchmark name, baseline name)
+    explicit RatioReporter(std::vector<std::pair<std::string, std::string>> pairs) : FPairs(std::move(pairs)) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
+                FTimes[r.benchmark_name()] = r.GetAdjustedCPUTime();
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        for (const auto& [name, base] : FPairs) {
+            const auto a = FTimes.find(name), b = FTimes.find(base);
+            if (a == FTimes.end() || b == FTimes.end() || b->second <= 0) continue;
+            std::printf("ratio %s / %s = %.2f\n", name.c_str(), base.c_str(), a->second / b->second);
+        }
+    }
+
+private:
+    std::vector<std::pair<std::string, std::string>> FPairs;
+    std::map<std::string, double> FTimes;
+};
 
 #define VELTRA_BENCH_MAIN()                                      \
     int main(int argc, char** argv) {                            \
