@@ -39,3 +39,6 @@ QDateTime UnixSecondsToDateTime(quint32 aSeconds);
 QDateTime GetLinkDate(const QString& aFileName);
 void CurrentSchoolYear(int& aYear, int& aSection, QDate aToday = QDate::currentDate());
 void ReadListSeparator();
+
+// Sorting a grid by one column lives with the sortable string grid.
+#include "SASG.h"

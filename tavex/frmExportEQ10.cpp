@@ -4,7 +4,8 @@
 #include "Dialogs.h"
 #include "Guards.h"
 #include "KvUtils.h"
-#include "TavexInfo.h"
+#include "VersionInfo.h"
+#include "frmInfo.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -170,5 +171,5 @@ bool TfrmEQ10::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmEQ10::JvCaptionButton1Click() {
-    RunAction([this] { ShowTavexInfo(this); });
+    RunAction([] { ShowInfoDlg(ModuleFileName()); });
 }
