@@ -4,6 +4,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
 namespace testing_support {
 // A folder of the running test binary, removed at exit.
 QString tempDir();
@@ -11,6 +16,29 @@ QString tempDir();
 void freshRegistry();
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& data);
+// Runs aAction once on the first modal window of type T that comes up while
+// the watch lives; the action must close it. Polls, so it also catches windows
+// opened inside a nested event loop.
+template <typename T>
+class ModalWatch {
+public:
+    explicit ModalWatch(std::function<void(T*)> aAction) {
+        QObject::connect(&FTimer, &QTimer::timeout, [this, aAction] {
+            if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+                FTimer.stop();
+                ++FCount;
+                aAction(w);
+            }
+        });
+        FTimer.start(5);
+    }
+    int count() const { return FCount; }
+
+private:
+    QTimer FTimer;
+    int FCount = 0;
+};
+
 }  // namespace testing_support
 
 #include <QByteArray>

@@ -11,28 +11,7 @@
 
 namespace info_test {
 
-// Runs aAction once on the first modal window of type T that comes up while
-// the watch lives; the action must close it. Polls, so it also catches windows
-// opened inside a nested event loop.
-template <typename T>
-class ModalWatch {
-public:
-    explicit ModalWatch(std::function<void(T*)> aAction) {
-        QObject::connect(&FTimer, &QTimer::timeout, [this, aAction] {
-            if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                FTimer.stop();
-                ++FCount;
-                aAction(w);
-            }
-        });
-        FTimer.start(5);
-    }
-    int count() const { return FCount; }
-
-private:
-    QTimer FTimer;
-    int FCount = 0;
-};
+using testing_support::ModalWatch;
 
 // Screenshots go to $VELTRA_SCREENSHOT_DIR when set, else the test's temporary folder.
 inline QString screenshot(QWidget* w, const QString& name) {

@@ -3,6 +3,8 @@
 #include "Dialogs.h"
 #include "EQ10Export.h"
 #include "Eq10Fixture.h"
+#include "VersionInfo.h"
+#include "frmInfo.h"
 #include "FormatSettings.h"
 #include "KvUtils.h"
 #include "TestSupport.h"
@@ -174,12 +176,19 @@ TEST_F(FrmEQ10Test, UnusableChoicesAreRefusedWithoutWritingAFile) {
     }
 }
 
-TEST_F(FrmEQ10Test, InformationButtonShowsTheLibrarysName) {
+TEST_F(FrmEQ10Test, InformationButtonShowsTheLibrarysInformationWindow) {
     auto dlg = open();
+    QString caption, name;
+    testing_support::ModalWatch<TInfoDlg> watch([&](TInfoDlg* info) {
+        caption = info->windowTitle();
+        name = info->Progname();
+        info->reject();
+    });
     QTest::mouseClick(dlg->JvCaptionButton1, Qt::LeftButton);
-    ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_EQ(dialogs.shown[0].caption, "Info über ...");
-    EXPECT_EQ(dialogs.shown[0].type, TMsgDlgType::mtInformation);
+    EXPECT_EQ(watch.count(), 1);
+    EXPECT_EQ(caption, "Info über ...");
+    EXPECT_EQ(name, ReadVersionRecord(QCoreApplication::applicationFilePath()).value("ProductName"));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
 // Not a check: leaves a picture of the dialog for a person to look at.
