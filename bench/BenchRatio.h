@@ -66,8 +66,24 @@ private:
     std::map<std::string, double> FTimes;
 };
 
+// Runs all benchmarks with an offscreen QApplication and the German locale,
+// printing each pair's ratio at the end.
+#include <QApplication>
+#include <QLocale>
+inline int RunRatioBenchmarks(int argc, char** argv, std::vector<std::pair<std::string, std::string>> pairs) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter(std::move(pairs));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
 #define VELTRA_BENCH_MAIN()                                      \
     int main(int argc, char** argv) {                            \
+        QCoreApplication app(argc, argv);                        \
         benchmark::Initialize(&argc, argv);                      \
         bench_ratio::Reporter reporter;                          \
         benchmark::RunSpecifiedBenchmarks(&reporter);            \

@@ -91,13 +91,4 @@ BENCHMARK(BM_kvDataGrid)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter({std::make_pair(std::string("BM_kvDataGrid"), std::string("BM_PlainTableWidget"))});
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunRatioBenchmarks(argc, argv, {std::make_pair(std::string("BM_kvDataGrid"), std::string("BM_PlainTableWidget"))}); }

@@ -1,5 +1,6 @@
 // Opening a plan file, loading the abbreviation index and reading every plan of
 // every teacher, class and room, against reading the whole file once.
+#include "BenchRatio.h"
 #include "Wpdb.h"
 #include "uPlandatei.h"
 
@@ -59,26 +60,8 @@ void BM_OpenLoadAndReadAllPlans(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenLoadAndReadAllPlans)->Unit(benchmark::kMillisecond);
 
-// Keeps the mean time of each benchmark so that the ratio can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double base = reporter.times["BM_ReadWholeFile"];
-    const double work = reporter.times["BM_OpenLoadAndReadAllPlans"];
-    if (base > 0)
-        std::printf("Verhältnis Öffnen+Kürzel+alle Pläne / ganze Datei lesen: %.2f\n", work / base);
-    benchmark::Shutdown();
-    return 0;
+    return RunRatioBenchmarks(argc, argv, {{"BM_OpenLoadAndReadAllPlans", "BM_ReadWholeFile"}});
 }

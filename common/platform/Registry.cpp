@@ -337,38 +337,39 @@ void writeValue(HKEY root, const QString& path, Value v) {
 }
 }  // namespace
 
-void TRegistry::WriteString(const QString& name, const QString& value) {
-    checkWritable();
+namespace {
+Value makeValue(const QString& name, TRegDataType type) {
     Value v;
     v.name = name;
-    v.type = TRegDataType::rdString;
+    v.type = type;
+    return v;
+}
+}  // namespace
+
+void TRegistry::WriteString(const QString& name, const QString& value) {
+    checkWritable();
+    Value v = makeValue(name, TRegDataType::rdString);
     v.text = value;
     writeValue(RootKey, FCurrentPath, std::move(v));
 }
 
 void TRegistry::WriteExpandString(const QString& name, const QString& value) {
     checkWritable();
-    Value v;
-    v.name = name;
-    v.type = TRegDataType::rdExpandString;
+    Value v = makeValue(name, TRegDataType::rdExpandString);
     v.text = value;
     writeValue(RootKey, FCurrentPath, std::move(v));
 }
 
 void TRegistry::WriteInteger(const QString& name, int value) {
     checkWritable();
-    Value v;
-    v.name = name;
-    v.type = TRegDataType::rdInteger;
+    Value v = makeValue(name, TRegDataType::rdInteger);
     v.integer = value;
     writeValue(RootKey, FCurrentPath, std::move(v));
 }
 
 void TRegistry::WriteBinaryData(const QString& name, const QByteArray& value) {
     checkWritable();
-    Value v;
-    v.name = name;
-    v.type = TRegDataType::rdBinary;
+    Value v = makeValue(name, TRegDataType::rdBinary);
     v.binary = value;
     writeValue(RootKey, FCurrentPath, std::move(v));
 }
