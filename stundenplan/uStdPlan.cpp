@@ -390,14 +390,6 @@ void TStdPlan::CopyTo_20(TStdplan_20& aPlan) const {
 
 // ---------------------------------------------------------------- exports
 
-void TTextFile::Write(const QString& text) {
-    const QByteArray b = Codec1252::encode(text);
-    if (!FDevice || FDevice->write(b) != b.size())
-        throw EInOutError(QStringLiteral("Fehler beim Schreiben der Datei"));
-}
-
-void TTextFile::WriteLn(const QString& line) { Write(line + QStringLiteral("\r\n")); }
-
 namespace {
 TTextFile*& diagnosticSlot() {
     static TTextFile* f = nullptr;
@@ -440,7 +432,7 @@ QString twoDigits(int n) { return numberText(n); }
 void SetDiagnosticFile(TTextFile* f) { diagnosticSlot() = f; }
 TTextFile* DiagnosticFile() { return diagnosticSlot(); }
 
-QString SafeFileName(const QString& aKuerzel) {
+QString PlanFileName(const QString& aKuerzel) {
     QString s = trimText(aKuerzel);
     for (QChar c : {QLatin1Char(','), QLatin1Char('.'), QLatin1Char('/'), QLatin1Char('\\')}) s.replace(c, QLatin1Char('_'));
     s.replace(QStringLiteral("ö"), QStringLiteral("oe;"));
@@ -456,16 +448,13 @@ QString SafeFileName(const QString& aKuerzel) {
 QString TStdPlan::HtmlFileName(const QString& aDirectory) const {
     QString dir = aDirectory;
     if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
-    return dir + SafeFileName(KuerzelStr()) + QStringLiteral(".html");
+    return dir + PlanFileName(KuerzelStr()) + QStringLiteral(".html");
 }
 
 void TStdPlan::ExportToHTML(const QString& aDirectory) {
     const TVeltraplanOptions& o = VeltraplanOptions();
     // Written beside and renamed: a failing export leaves the previous page, not half of one.
-    QSaveFile out(HtmlFileName(aDirectory));
-    if (!out.open(QIODevice::WriteOnly))
-        throw EInOutError(QStringLiteral("Die Datei %1 kann nicht erstellt werden").arg(out.fileName()));
-    TTextFile f(&out);
+    TTextFile f(HtmlFileName(aDirectory));
     const QString table = QStringLiteral("<table border=\"%1\" Cellspacing=\"%2\">").arg(o.optPlanBorderWidth).arg(o.optPlanCellSpacing);
     f.WriteLn(QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">"));
     f.WriteLn(QStringLiteral("<html>"));
@@ -498,7 +487,7 @@ void TStdPlan::ExportToHTML(const QString& aDirectory) {
     for (const char* line : {"<tr>", "<td width=120 bgcolor=yellow>Kopplung</td>", "<td width=120 bgcolor=silver>gesperrte Stunde</td>",
                              "</tr>", "</table>", "</p>", "</body>", "</html>"})
         f.WriteLn(QString::fromLatin1(line));
-    if (!out.commit()) throw EInOutError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden").arg(out.fileName()));
+    f.CloseFile();
 }
 
 void TStdPlan::ExportToXML(TTextFile& F, int L) {

@@ -2,6 +2,8 @@
 // The in-memory weekly plan and its cell as the plan file stores it, the
 // stored plan records, and the small companions of the plan model: grade-level
 // table, integer list with comparers, collision scan list and undo stacks.
+#include "StringList.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -79,8 +81,6 @@ constexpr int MaxPlStd = 60;
 constexpr int Size = 1758;
 static_assert(Sperr + 2 * SperrSize == Buf && Buf + 2 * VariantSize == Size);
 }  // namespace PlanBuf20Layout
-
-class TTextFile;
 
 struct TPlanBuf {
     std::array<uint8_t, PlanBufLayout::Size> raw{};
@@ -161,24 +161,12 @@ struct TStdPlan {
 };
 using PStdPlan = TStdPlan*;
 
-// Text-file output as the runtime writes it: Windows-1252, lines ended by CR LF.
-// A failing write raises EInOutError.
-class TTextFile {
-public:
-    explicit TTextFile(QIODevice* device) : FDevice(device) {}
-    void Write(const QString& text);
-    void WriteLn(const QString& line);
-
-private:
-    QIODevice* FDevice;
-};
-
 // The diagnostic text file the dumps go to; none by default (dumps are then dropped).
 void SetDiagnosticFile(TTextFile* f);
 TTextFile* DiagnosticFile();
 
 // A file name made safe from an abbreviation.
-QString SafeFileName(const QString& aKuerzel);
+QString PlanFileName(const QString& aKuerzel);
 
 // Grade levels, numbered 1 to 23.
 extern const std::array<const char*, 23> JahrgangTexts;

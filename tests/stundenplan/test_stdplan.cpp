@@ -4,7 +4,6 @@
 #include "uKopplung.h"
 #include "uStdPlan.h"
 
-#include <QBuffer>
 #include <QDir>
 
 using namespace testing_support;
@@ -22,6 +21,11 @@ void putEntry(uint8_t* rec, int variant, int n, int period, int day, std::array<
 }
 
 void putOwner(uint8_t* rec, int owner) { put16(rec, 8, owner); }
+
+QByteArray closed(TTextFile& f) {
+    f.CloseFile();
+    return readFile(f.FileName());
+}
 
 QByteArray lines(std::initializer_list<const char*> ls) {
     QByteArray b;
@@ -231,7 +235,7 @@ TEST(StdPlanNames, HtmlFileNamesAreMadeSafe) {
     const struct { const char* kue; const char* file; } cases[] = {
         {"5a", "5a"}, {" 7.b/c,d\\e ", "7_b_c_d_e"}, {"Möl", "Moe;l"}, {"Äßüä", "Ae;ssueae"}, {"ÖÜ", "OeUe"},
     };
-    for (const auto& c : cases) EXPECT_EQ(SafeFileName(QString::fromUtf8(c.kue)), QString::fromUtf8(c.file)) << c.kue;
+    for (const auto& c : cases) EXPECT_EQ(PlanFileName(QString::fromUtf8(c.kue)), QString::fromUtf8(c.file)) << c.kue;
 }
 
 TEST_F(StdPlanTest, XmlHasBothVariantsIndentedAndEmptyVariantsLeftOut) {
@@ -240,15 +244,14 @@ TEST_F(StdPlanTest, XmlHasBothVariantsIndentedAndEmptyVariantsLeftOut) {
     o.TageProWoche = 1;
     o.StundenProTag = 3;
     o.ErsteStd = 0;
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    TTextFile f(&out);
+    const QString outPath = tempDir() + "/out.txt";
+    TTextFile f(outPath);
     TStdPlan k = loaded(K5A);
     k.ExportToXML(f, 0);
     TStdPlan l = loaded(MUE);
     l.ExportToXML(f, 2);
     EXPECT_EQ(CurrentVariant, 2);
-    EXPECT_EQ(out.data(), lines({
+    EXPECT_EQ(closed(f), lines({
         " <KLASSE Kuerzel='5a'>",
         "  <PLAN Variante='1'>",
         "    <TAG Tag='Montag'>",
@@ -278,33 +281,30 @@ TEST_F(StdPlanTest, XmlHasBothVariantsIndentedAndEmptyVariantsLeftOut) {
     o.TageProWoche = 2;
     o.StundenProTag = 1;
     TStdPlan k2 = loaded(K5A);
-    QBuffer out2;
-    out2.open(QIODevice::WriteOnly);
-    TTextFile f2(&out2);
+    const QString out2Path = tempDir() + "/out2.txt";
+    TTextFile f2(out2Path);
     k2.ExportToXML(f2, 1);
-    EXPECT_TRUE(out2.data().contains("        <STUNDE Stunde='00' Lehrer='Gesperrt' Fach='' Raum='' />\r\n"));
+    EXPECT_TRUE(closed(f2).contains("        <STUNDE Stunde='00' Lehrer='Gesperrt' Fach='' Raum='' />\r\n"));
 }
 
 TEST_F(StdPlanTest, LinesAndDumpAreByteExact) {
     makeSchool();
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    TTextFile f(&out);
+    const QString outPath = tempDir() + "/out.txt";
+    TTextFile f(outPath);
     loaded(K5A).SaveToFile(f, 7);
     loaded(K5B).SaveToFile(f, 7);  // no lessons: nothing
-    EXPECT_EQ(out.data(), lines({"5a;1;1;MUE;D;R1;...;7", "5a;1;4;SCH;M;R2;...;7", "5a;2;2;K1;D;R1;...;7"}));
+    EXPECT_EQ(closed(f), lines({"5a;1;1;MUE;D;R1;...;7", "5a;1;4;SCH;M;R2;...;7", "5a;2;2;K1;D;R1;...;7"}));
 
     VeltraplanOptions().TageProWoche = 2;
     VeltraplanOptions().StundenProTag = 2;
-    QBuffer dump;
-    dump.open(QIODevice::WriteOnly);
-    TTextFile d(&dump);
+    const QString dumpPath = tempDir() + "/dump.txt";
+    TTextFile d(dumpPath);
     SetDiagnosticFile(&d);
     loaded(K5A).Dump();
     SetDiagnosticFile(nullptr);
     loaded(K5A).Dump();  // no diagnostic file: dropped
     const QByteArray sp(33, ' ');
-    EXPECT_EQ(dump.data(),
+    EXPECT_EQ(closed(d),
               "Stundenplan: 5a\r\n"
               "Std:    " + sp + "1" + sp + "2|\r\n"
               "---------" + QByteArray(68, '-') + "\r\n"
@@ -329,12 +329,11 @@ TEST_F(StdPlanTest, ExportsOfAnOlderFileVersion) {
     rec[14 + 1 / 8] |= 1 << 1;  // slot 1 blocked
     w.save(path());
     ASSERT_EQ(openCurrent(path())->Status(), 0);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    TTextFile f(&out);
+    const QString outPath = tempDir() + "/out.txt";
+    TTextFile f(outPath);
     TStdPlan p = loaded(K5A);
     p.SaveToFile(f, 0);
-    EXPECT_EQ(out.data(), lines({"5a;2;3;MUE;D;R1;...;0"}));
+    EXPECT_EQ(closed(f), lines({"5a;2;3;MUE;D;R1;...;0"}));
     EXPECT_EQ(p.cell(1, 1).blocked, 1);
 }
 
