@@ -90,7 +90,10 @@ QByteArray PlanCalendarText(TStdPlan& aPlan, const TCalendarRange& aRange) {
     const int periods = std::clamp<int>(o.StundenProTag, 1, MaxPlanPeriods);
     const QDate monday = aRange.From.addDays(1 - aRange.From.dayOfWeek());
     const QString stamp = PlanUtils::now().toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    const QString until = local(QDateTime(aRange.Until, QTime(23, 59, 59)));
+    // With a zoned start the end of the recurrence is given in UTC.
+    const QString until = QDateTime(aRange.Until, QTime(23, 59, 59), QTimeZone(kTzid.toUtf8()))
+                              .toUTC()
+                              .toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
 
     QByteArray out;
     out += "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Veltra//Horavia Stundenplan//DE\r\nCALSCALE:GREGORIAN\r\n";
