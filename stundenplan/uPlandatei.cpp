@@ -1,6 +1,7 @@
 #include "uPlandatei.h"
 
 #include "Codec1252.h"
+#include "KvUtils.h"
 #include "Oldtype.h"
 #include "PlanFileIO.h"
 #include "Wpdb.h"
@@ -373,13 +374,13 @@ TWplFile::TWplFile(const QString& Filename, uint16_t Mode) : Ffile(std::make_uni
         FIsCreated = false;
         const int e = Ffile->open(Filename, true);
         if (e != 0) {
-            errorDlg(QStringLiteral("Die Plandatei konnte nicht erstellt werden"));
+            ErrorDlg(QStringLiteral("Die Plandatei konnte nicht erstellt werden"));
             FStatus = int16_t(e);
         } else {
             try {
                 CreatePlan();
             } catch (const EPlanIOError& x) {
-                errorDlg(QStringLiteral("Die Plandatei konnte nicht erstellt werden"));
+                ErrorDlg(QStringLiteral("Die Plandatei konnte nicht erstellt werden"));
                 FStatus = int16_t(x.ErrorCode());
             }
         }
@@ -468,7 +469,7 @@ void TWplFile::writeBack() {
         }
         if (!out.commit()) throw EPlanIOError(101);
     } catch (const EInOutError&) {
-        errorDlg(kIOError);
+        ErrorDlg(kIOError);
     }
 }
 
@@ -595,7 +596,7 @@ int16_t TWplFile::GetFileVersion() {
     } catch (const EPlanIOError&) {
     }
     Ffile->close();
-    errorDlg(kUnknownVersion);
+    ErrorDlg(kUnknownVersion);
     return -1;
 }
 
@@ -663,7 +664,7 @@ int TWplFile::ReadData(TKueart Art, int16_t Kuerzel, uint8_t* Data) {
         if (Art == rau && FTyp < CurrentPlanVersion) putI16(Data, 29, 0);
         return size;
     } catch (const EInOutError&) {
-        errorDlg(kIOError);
+        ErrorDlg(kIOError);
         return 0;
     }
 }
@@ -676,7 +677,7 @@ int TWplFile::ReadDataHeader(TKueart Art, int16_t Kuerzel, uint8_t* Data) {
         Ffile->read(Data, 8);
         return 8;
     } catch (const EInOutError&) {
-        errorDlg(kIOError);
+        ErrorDlg(kIOError);
         return 0;
     }
 }
@@ -694,7 +695,7 @@ void TWplFile::WriteData(TKueart Art, int16_t Kuerzel, const uint8_t* Data) {
         Ffile->seek(dataOffset(Art) + qint64(Kuerzel) * size);
         Ffile->write(buf.data(), size);
     } catch (const EInOutError&) {
-        errorDlg(kIOError);
+        ErrorDlg(kIOError);
     }
 }
 
