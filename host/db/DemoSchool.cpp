@@ -629,6 +629,24 @@ void WriteDemoPlan(const QString& path, const QStringList& classes, quint32 seed
         TWplFile f(temp, 2);
         status = f.Status();
         if (status == 0) {
+            TSchulDaten sd;
+            sd.Init();
+            sd.Schulnummer = DemoSchulnr;
+            sd.Jahr = DemoSchuljahr;
+            sd.Abschnitt = DemoAbschnitt;
+            sd.AnzAbschnitte = 2;
+            sd.SchulBez1 = QStringLiteral("Gesamtschule am Lindenhof");
+            sd.Strasse = QStringLiteral("Lindenhofweg 12");
+            sd.Plz = QStringLiteral("12345");
+            sd.Ort = QStringLiteral("Musterstadt");
+            sd.Schulform = QStringLiteral("GE");
+            f.SetSchuldaten(sd);
+            const QString savedComment = o.kommentar, savedForm = o.Schulform;
+            o.kommentar = QStringLiteral("Stundenplan %1/%2").arg(DemoSchuljahr).arg((DemoSchuljahr + 1) % 100, 2, 10, QLatin1Char('0'));
+            o.Schulform = QStringLiteral("GE");
+            f.WriteOptions();
+            o.kommentar = savedComment;
+            o.Schulform = savedForm;
             auto names = [&f](TKueart k, const QStringList& list) {
                 for (int i = 0; i < list.size() && i < KueRecords(k) - 2; ++i) f.WriteKuerzel(k, int16_t(i + 1), tKueStr::fromString(list[i]));
             };

@@ -42,6 +42,7 @@ TEST(DemoPlan, AWeekWithoutClashesForEveryClassSameForTheSameSeed) {
 
     const QByteArray linesA = classLines(ia.PlanFile);
     EXPECT_EQ(CurrentPlanFile()->FileVersion(), 30);
+    EXPECT_EQ(CurrentPlanFile()->Schuldaten().Schulnummer, DemoSchulnr);
     QStringList classes;
     for (int i = FirstKuerzel(kla); !IsFreeKuerzel(i); i = NextKuerzel(i)) classes << KuerzelName(i);
     QStringList expected = ia.Summary.Classes;
