@@ -7,6 +7,7 @@
 #include "Registry.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <cstring>
 #include <vector>
 
@@ -20,6 +21,7 @@ void fillHostFields(const TDemoInstallation& inst) {
     reg.WriteString(QStringLiteral("InterneDatenbank"), inst.InternConnectionString);
     reg.WriteString(QStringLiteral("Gruppenverzeichnis"), QDir::toNativeSeparators(inst.GroupDir));
     reg.WriteInteger(QStringLiteral("Schulnummer"), inst.Schulnr);
+    if (QFileInfo::exists(inst.PlanFile)) reg.WriteString(QStringLiteral("Plandatei"), QDir::toNativeSeparators(inst.PlanFile));
     if (reg.ReadString(QStringLiteral("Klasse")).isEmpty()) {
         // The first visible class of the school, as the conference would offer it.
         TADOConnection con(inst.HostConnectionString);

@@ -1,5 +1,7 @@
 #include "uOptions.h"
 
+#include "kvStrUtils.h"
+
 #include "Codec1252.h"
 #include "IniFile.h"
 #include "Wpdb.h"
@@ -514,7 +516,7 @@ TSchulDaten TVeltraplanOptions::OptionsToSchuldaten() const {
     d.Strasse = SchuleStrasse;
     // Postcode is the first field; the town keeps all of the rest, so that
     // "Bad Homburg" survives the round trip.
-    d.Plz = getField(SchulePlzOrt, 1, QLatin1Char(' '));
+    d.Plz = GetField(SchulePlzOrt, QStringLiteral(" "), 1);
     d.Ort = SchulePlzOrt.section(QLatin1Char(' '), 1);
     d.Telefon = SchuleTelefon;
     d.Schulform = Schulform;

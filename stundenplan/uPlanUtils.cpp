@@ -105,12 +105,7 @@ uint32_t dayCountToDosDate(int32_t days) {
     return dateTimeToDosDate(QDateTime(epoch().date().addDays(days), QTime(0, 0)));
 }
 
-void errorDlg(const QString& text) { Dialogs::instance().MessageDlg(text, TMsgDlgType::mtError, mbOK); }
 void showMessage(const QString& text) { Dialogs::instance().ShowMessage(text); }
 
-QString getField(const QString& text, int n, QChar sep) {
-    const QStringList parts = text.split(sep);
-    return n >= 1 && n <= parts.size() ? parts[n - 1] : QString();
-}
 
 }  // namespace PlanUtils

@@ -69,10 +69,6 @@ double dosDateToTDateTime(uint32_t dos);
 uint32_t dayCountToDosDate(int32_t days);
 
 // --- messages ---------------------------------------------------------------
-void errorDlg(const QString& text);
 void showMessage(const QString& text);
-
-// Field n (1-based) of a text split at sep; empty when there are fewer fields.
-QString getField(const QString& text, int n, QChar sep);
 
 }  // namespace PlanUtils

@@ -1,6 +1,7 @@
 #include "uPlandatei.h"
 
 #include "Codec1252.h"
+#include "KvUtils.h"
 #include "Oldtype.h"
 #include "PlanFileIO.h"
 #include "Wpdb.h"
@@ -25,51 +26,10 @@ namespace {
 const QString kUnknownVersion = QStringLiteral("Konnte den Plan nicht laden (Unbekannte Dateiversion)");
 const QString kIOError = QStringLiteral("I/O - Fehler!");
 
-// Current plan record TPlanBuf.
-namespace PlanBufLayout {
-constexpr int LastMod = 0;    // TDateTime
-constexpr int Kuerzel = 8;    // SmallInt owner
-constexpr int Periode = 12;   // TPeriode
-constexpr int Buf = 20;       // 2 variants
-constexpr int EntrySize = 13; // slot byte + TPlanCell
-constexpr int Entries = 120;
-constexpr int VariantSize = Entries * EntrySize;
-constexpr int Size = 3144;
-static_assert(VariantSize == 1560 && Buf + 2 * VariantSize + 4 == Size);
-}  // namespace PlanBufLayout
-
-// Older plan record TPlanBuf_20.
-namespace PlanBuf20Layout {
-constexpr int LastMod = 0;    // DOS date
-constexpr int Kuerzel = 4;    // SmallInt owner
-constexpr int Periode = 6;    // TPeriode
-constexpr int Sperr = 14;     // 2 x 256-bit set of blocked slots
-constexpr int SperrSize = 32;
-constexpr int Buf = 78;       // 2 variants
-constexpr int EntrySize = 7;  // slot (+128 marked), three SmallInts
-constexpr int Entries = 120;
-constexpr int VariantSize = Entries * EntrySize;
-constexpr int MaxPlStd = 60;
-constexpr int Size = 1758;
-static_assert(Sperr + 2 * SperrSize == Buf && Buf + 2 * VariantSize == Size);
-}  // namespace PlanBuf20Layout
-
 constexpr int PlanVariants = 2;
 constexpr int KueStrSize = 11;
 
 int isoWeekOfToday() { return now().date().weekNumber(); }
-
-// The cell a plan of kind Art holds where nothing is planned.
-TPlanCell emptyCell(TKueart Art) {
-    TPlanCell c;
-    switch (Art) {
-    case leh: c.partner = {KueFirst[kla], KueFirst[fac], KueFirst[rau], KueFirst[leh]}; break;
-    case kla: c.partner = {KueFirst[leh], KueFirst[fac], KueFirst[rau], KueFirst[leh]}; break;
-    case rau: c.partner = {KueFirst[leh], KueFirst[kla], KueFirst[fac], KueFirst[leh]}; break;
-    default: break;
-    }
-    return c;
-}
 
 QString variantLetter(int v) { return QChar(ushort(64 + v)); }
 
@@ -414,13 +374,13 @@ TWplFile::TWplFile(const QString& Filename, uint16_t Mode) : Ffile(std::make_uni
         FIsCreated = false;
         const int e = Ffile->open(Filename, true);
         if (e != 0) {
-            errorDlg(QStringLiteral("Die Plandatei konnte nicht erstellt werden"));
+            ErrorDlg(QStringLiteral("Die Plandatei konnte nicht erstellt werden"));
             FStatus = int16_t(e);
         } else {
             try {
                 CreatePlan();
             } catch (const EPlanIOError& x) {
-                errorDlg(QStringLiteral("Die Plandatei konnte nicht erstellt werden"));
+                ErrorDlg(QStringLiteral("Die Plandatei konnte nicht erstellt werden"));
                 FStatus = int16_t(x.ErrorCode());
             }
         }
@@ -509,7 +469,7 @@ void TWplFile::writeBack() {
         }
         if (!out.commit()) throw EPlanIOError(101);
     } catch (const EInOutError&) {
-        errorDlg(kIOError);
+        ErrorDlg(kIOError);
     }
 }
 
@@ -636,7 +596,7 @@ int16_t TWplFile::GetFileVersion() {
     } catch (const EPlanIOError&) {
     }
     Ffile->close();
-    errorDlg(kUnknownVersion);
+    ErrorDlg(kUnknownVersion);
     return -1;
 }
 
@@ -704,7 +664,7 @@ int TWplFile::ReadData(TKueart Art, int16_t Kuerzel, uint8_t* Data) {
         if (Art == rau && FTyp < CurrentPlanVersion) putI16(Data, 29, 0);
         return size;
     } catch (const EInOutError&) {
-        errorDlg(kIOError);
+        ErrorDlg(kIOError);
         return 0;
     }
 }
@@ -717,7 +677,7 @@ int TWplFile::ReadDataHeader(TKueart Art, int16_t Kuerzel, uint8_t* Data) {
         Ffile->read(Data, 8);
         return 8;
     } catch (const EInOutError&) {
-        errorDlg(kIOError);
+        ErrorDlg(kIOError);
         return 0;
     }
 }
@@ -735,7 +695,7 @@ void TWplFile::WriteData(TKueart Art, int16_t Kuerzel, const uint8_t* Data) {
         Ffile->seek(dataOffset(Art) + qint64(Kuerzel) * size);
         Ffile->write(buf.data(), size);
     } catch (const EInOutError&) {
-        errorDlg(kIOError);
+        ErrorDlg(kIOError);
     }
 }
 
@@ -751,7 +711,7 @@ void TWplFile::checkPlanRecord(TKueart Art, int Kuerzel, int variant) const {
 // occupied entries among the first MaxPlStd.
 int TWplFile::unpackPlan(TKueart Art, const uint8_t* rec, TStdPlan& Data, int variant) const {
     const int maxPlStd = FHeader.MaxPlStd;
-    const TPlanCell empty = emptyCell(Art);
+    const TPlanCell empty = EmptyPlanCell(Art);
     int count = 0;
     if (!UsesOldPlanLayout(FTyp)) {
         Data.Kuerzel = getI16(rec, PlanBufLayout::Kuerzel);

@@ -2,6 +2,10 @@
 
 #include "Codec1252.h"
 #include "HostSchema.h"
+#include "Wpdb.h"
+#include "uOptions.h"
+#include "uPlandatei.h"
+#include "uStdPlan.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +14,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <QMap>
 #include <map>
+#include <span>
 #include <random>
 
 namespace {
@@ -509,6 +515,7 @@ TDemoInstallation DemoInstallationIn(const QString& dir) {
     inst.HostDb = QDir(inst.Dir).filePath(QStringLiteral("veltra.db"));
     inst.InternDb = QDir(inst.Dir).filePath(QStringLiteral("intern.db"));
     inst.GroupDir = QDir(inst.Dir).filePath(QStringLiteral("gruppe"));
+    inst.PlanFile = QDir(inst.Dir).filePath(QStringLiteral("stundenplan.wpl"));
     inst.HostConnectionString = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1").arg(inst.HostDb);
     inst.InternConnectionString = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1").arg(inst.InternDb);
     return inst;
@@ -544,6 +551,146 @@ void buildDatabase(const QString& path, TSchemaKind kind, Fill fill) {
 
 }  // namespace
 
+void WriteDemoPlan(const QString& path, const QStringList& classes, quint32 seed) {
+    Random rnd(seed ^ 0x5717u);
+    // Rooms: a home room per class, then the special rooms.
+    QStringList rooms;
+    for (int i = 0; i < classes.size(); ++i) rooms << QStringLiteral("R%1").arg(101 + i);
+    const QMap<QString, QString> special{{QStringLiteral("PH"), QStringLiteral("PH1")}, {QStringLiteral("CH"), QStringLiteral("CH1")},
+                                         {QStringLiteral("BI"), QStringLiteral("BI1")}, {QStringLiteral("SP"), QStringLiteral("TH1")},
+                                         {QStringLiteral("MU"), QStringLiteral("MU1")}, {QStringLiteral("KU"), QStringLiteral("KU1")},
+                                         {QStringLiteral("IF"), QStringLiteral("IF1")}};
+    for (const QString& r : special) rooms << r;
+    // Weekly periods per subject of a class.
+    const std::pair<const char*, int> lessonsSekI[] = {{"D", 4}, {"M", 4}, {"E", 4}, {"GL", 3}, {"BI", 2}, {"PH", 2},
+                                                        {"CH", 1}, {"SP", 3}, {"MU", 2}, {"KU", 2}, {"KR", 2}, {"IF", 1}};
+    const std::pair<const char*, int> lessonsSekII[] = {{"D", 3}, {"M", 3}, {"E", 3}, {"BI", 3}, {"PH", 3}, {"CH", 3},
+                                                         {"SP", 2}, {"KR", 2}, {"GE", 3}, {"IF", 3}, {"KU", 2}, {"MU", 2}};
+    QStringList subjects;
+    for (const Subject& f : kSubjects) subjects << QString::fromUtf8(f.Krz);
+
+    constexpr int days = 5, periods = 8;
+    // Lessons: (class, day, period) -> (teacher, subject, room), no teacher or room twice at once.
+    struct Lesson { int teacher = -1, subject = -1, room = -1; };
+    std::vector<std::array<std::array<Lesson, periods>, days>> plan(size_t(classes.size()));
+    std::vector<std::array<std::array<bool, periods>, days>> teacherBusy(std::size(kTeachers)), roomBusy(size_t(rooms.size()));
+    for (auto& t : teacherBusy) for (auto& d : t) d.fill(false);
+    for (auto& r : roomBusy) for (auto& d : r) d.fill(false);
+    for (int c = 0; c < classes.size(); ++c) {
+        // Grades 05-10 are named by their digits, the upper school EF, Q1, Q2.
+        const bool upper = classes[c].isEmpty() || !classes[c].at(0).isDigit();
+        QList<QString> week;
+        for (const auto& [krz, n] : upper ? std::span(lessonsSekII) : std::span(lessonsSekI))
+            if (subjects.contains(QString::fromLatin1(krz)))
+                for (int i = 0; i < n; ++i) week << QString::fromLatin1(krz);
+        // Mornings first: periods 1-6 every day, then the afternoons.
+        QList<std::pair<int, int>> freeSlots;
+        for (int p = 0; p < periods; ++p)
+            for (int d = 0; d < days; ++d) freeSlots << std::pair(d, p);
+        for (int i = int(week.size()) - 1; i > 0; --i) week.swapItemsAt(i, rnd.below(i + 1));
+        int next = 0;
+        for (const QString& krz : week) {
+            const int subject = int(subjects.indexOf(krz));
+            // Each subject of a class has one teacher, chosen by the seed.
+            quint32 h = 0;
+            for (QChar ch : krz) h = h * 31u + ch.unicode();
+            const int preferred = int((h + quint32(c) * 7u + seed) % std::size(kTeachers));
+            for (; next < freeSlots.size(); ++next) {
+                const auto [d, p] = freeSlots[next];
+                int teacher = -1;
+                for (int k = 0; k < int(std::size(kTeachers)) && teacher < 0; ++k) {
+                    const int t = (preferred + k) % int(std::size(kTeachers));
+                    if (!teacherBusy[size_t(t)][size_t(d)][size_t(p)]) teacher = t;
+                }
+                if (teacher < 0) continue;
+                int room = c;
+                if (special.contains(krz)) {
+                    const int r = int(rooms.indexOf(special.value(krz)));
+                    if (!roomBusy[size_t(r)][size_t(d)][size_t(p)]) room = r;
+                }
+                teacherBusy[size_t(teacher)][size_t(d)][size_t(p)] = true;
+                roomBusy[size_t(room)][size_t(d)][size_t(p)] = true;
+                plan[size_t(c)][size_t(d)][size_t(p)] = {teacher, subject, room};
+                ++next;
+                break;
+            }
+        }
+    }
+
+    // The plan file is built beside and renamed.
+    const QString temp = path + QStringLiteral(".neu");
+    QFile::remove(temp);
+    TVeltraplanOptions& o = VeltraplanOptions();
+    const int16_t savedDays = o.TageProWoche, savedPeriods = o.StundenProTag;
+    o.TageProWoche = days;
+    o.StundenProTag = periods;
+    int status = 0;
+    {
+        TWplFile f(temp, 2);
+        status = f.Status();
+        if (status == 0) {
+            TSchulDaten sd;
+            sd.Init();
+            sd.Schulnummer = DemoSchulnr;
+            sd.Jahr = DemoSchuljahr;
+            sd.Abschnitt = DemoAbschnitt;
+            sd.AnzAbschnitte = 2;
+            sd.SchulBez1 = QStringLiteral("Gesamtschule am Lindenhof");
+            sd.Strasse = QStringLiteral("Lindenhofweg 12");
+            sd.Plz = QStringLiteral("12345");
+            sd.Ort = QStringLiteral("Musterstadt");
+            sd.Schulform = QStringLiteral("GE");
+            f.SetSchuldaten(sd);
+            const QString savedComment = o.kommentar, savedForm = o.Schulform;
+            o.kommentar = QStringLiteral("Stundenplan %1/%2").arg(DemoSchuljahr).arg((DemoSchuljahr + 1) % 100, 2, 10, QLatin1Char('0'));
+            o.Schulform = QStringLiteral("GE");
+            f.WriteOptions();
+            o.kommentar = savedComment;
+            o.Schulform = savedForm;
+            auto names = [&f](TKueart k, const QStringList& list) {
+                for (int i = 0; i < list.size() && i < KueRecords(k) - 2; ++i) f.WriteKuerzel(k, int16_t(i + 1), tKueStr::fromString(list[i]));
+            };
+            QStringList teachers;
+            for (const char* t : kTeachers) teachers << QString::fromLatin1(t);
+            names(leh, teachers);
+            names(kla, classes);
+            names(rau, rooms);
+            names(fac, subjects);
+            const int16_t le = KueFirst[leh], kl = KueFirst[kla], ra = KueFirst[rau], fa = KueFirst[fac];
+            std::vector<TStdPlan> lp(std::size(kTeachers)), kp(size_t(classes.size())), rp(size_t(rooms.size()));
+            for (size_t t = 0; t < lp.size(); ++t) { lp[t].Kuerzel = int16_t(le + 1 + int(t)); lp[t].Init(); }
+            for (size_t c = 0; c < kp.size(); ++c) { kp[c].Kuerzel = int16_t(kl + 1 + int(c)); kp[c].Init(); }
+            for (size_t r = 0; r < rp.size(); ++r) { rp[r].Kuerzel = int16_t(ra + 1 + int(r)); rp[r].Init(); }
+            for (size_t c = 0; c < kp.size(); ++c)
+                for (int d = 0; d < days; ++d)
+                    for (int p = 0; p < periods; ++p) {
+                        const Lesson& l = plan[c][size_t(d)][size_t(p)];
+                        if (l.teacher < 0) continue;
+                        const int16_t t = int16_t(le + 1 + l.teacher), k = int16_t(kl + 1 + int(c)),
+                                      sub = int16_t(fa + 1 + l.subject), r = int16_t(ra + 1 + l.room);
+                        kp[c].cell(p + 1, d + 1).partner = {t, sub, r, le};
+                        lp[size_t(l.teacher)].cell(p + 1, d + 1).partner = {k, sub, r, le};
+                        rp[size_t(l.room)].cell(p + 1, d + 1).partner = {t, k, sub, le};
+                    }
+            for (auto* list : {&lp, &kp, &rp})
+                for (TStdPlan& pl : *list) {
+                    pl.LastMod = 0;
+                    const TKueart k = pl.PlanTyp();
+                    f.PutPlanVar(k, pl.Kuerzel - KueFirst[k], pl, 1);
+                }
+        }
+    }
+    o.TageProWoche = savedDays;
+    o.StundenProTag = savedPeriods;
+    if (status != 0) {
+        QFile::remove(temp);
+        throw EInOutError(QStringLiteral("Die Plandatei %1 kann nicht geschrieben werden.").arg(QDir::toNativeSeparators(path)));
+    }
+    QFile::remove(path);
+    if (!QFile::rename(temp, path))
+        throw EInOutError(QStringLiteral("Die Plandatei %1 kann nicht geschrieben werden.").arg(QDir::toNativeSeparators(path)));
+}
+
 TDemoInstallation InstallDemo(const QString& dir, const TDemoOptions& options, bool force) {
     TDemoInstallation inst = DemoInstallationIn(dir);
     if (!force && (QFileInfo::exists(inst.HostDb) || QFileInfo::exists(inst.InternDb)))
@@ -560,5 +707,6 @@ TDemoInstallation InstallDemo(const QString& dir, const TDemoOptions& options, b
     file.write(Codec1252::encode(DemoPhrases().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
     if (!file.commit())
         throw EInOutError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden.").arg(QDir::toNativeSeparators(file.fileName())));
+    WriteDemoPlan(inst.PlanFile, inst.Summary.Classes, options.Seed);
     return inst;
 }

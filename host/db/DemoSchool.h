@@ -39,11 +39,17 @@ struct TDemoInstallation {
     QString HostDb;
     QString InternDb;
     QString GroupDir;
+    QString PlanFile;  // the timetable of the demo school (plan file, version 30)
     QString HostConnectionString;
     QString InternConnectionString;
     int Schulnr = DemoSchulnr;
     TDemoSummary Summary;
 };
+
+// Writes the timetable of the demo school: its classes, teachers and subjects,
+// rooms, and a full week of lessons without clashes. The lessons depend only
+// on the classes and the seed.
+void WriteDemoPlan(const QString& path, const QStringList& classes, quint32 seed);
 
 // The files of an installation in dir, whether or not they exist yet.
 TDemoInstallation DemoInstallationIn(const QString& dir);

@@ -162,6 +162,7 @@ int RunDemoCommand(int argc, char** argv) {
         out(QStringLiteral("Interne Datenbank:  %1\n").arg(inst.InternConnectionString));
         out(QStringLiteral("Gruppenverzeichnis: %1\n").arg(QDir::toNativeSeparators(inst.GroupDir)));
         out(QStringLiteral("Schulnummer:        %1\n").arg(inst.Schulnr));
+        out(QStringLiteral("Plandatei:          %1\n").arg(QDir::toNativeSeparators(inst.PlanFile)));
     } catch (const Exception& e) {
         err(e.Message() + QLatin1Char('\n'));
         return 1;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
@@ -150,4 +151,6 @@ TEST_F(HostTest, DemoCommandPointsTheHostWindowAtTheInstallation) {
     EXPECT_EQ(w.edtGruppenDir->text(), dir + "/gruppe");
     EXPECT_GT(w.edtSchulnr->value(), 0);
     EXPECT_FALSE(w.edtKlasse->text().isEmpty());
+    EXPECT_EQ(w.edtPlandatei->text(), dir + "/stundenplan.wpl");
+    EXPECT_TRUE(QFileInfo(w.edtPlandatei->text()).isFile());
 }
