@@ -94,7 +94,10 @@ public:
 
 private:
     QString schoolCondition(const QString& aPrefix) const;
+    QString pupilConditions(const TEQ10Selection& aSel) const;
+    QString mainTablesAndConditions(const TEQ10Selection& aSel) const;
     void closeQueries();
+    int countMainRows(const TEQ10Selection& aSel);
     void loadSubjectLanguages();
     void loadLanguageSequences();
     bool isBilingual(const QVariant& aFachKrz);
@@ -102,6 +105,7 @@ private:
 
     QString FConnStr;
     int FSchulnr = 0;
+    TEQ10Selection FSelection;  // of the run in progress
     // Per-run caches of the row look-ups: FachKrz -> taught in another language;
     // (pupil, subject) -> Reihenfolge of the first language-sequence row.
     bool FSubjectsLoaded = false;

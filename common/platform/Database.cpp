@@ -187,47 +187,59 @@ TParameter& paramByName(std::vector<TParameter>& params, const QString& name) {
 
 }  // namespace
 
+namespace {
+
+// Prepares and runs the statement on q, binding the parameters by name.
+void execStatement(QSqlQuery& q, const QString& sql, const std::vector<TParameter>& params) {
+    const TParsedStatement parsed = ParseParameters(sql);
+    bool ok;
+    if (parsed.Occurrences.isEmpty()) {
+        ok = q.exec(sql);
+    } else {
+        ok = q.prepare(parsed.Sql);
+        if (ok) {
+            for (int i = 0; i < parsed.Occurrences.size(); ++i) {
+                const TParameter* p = findParam(params, parsed.Occurrences.at(i));
+                if (!p)
+                    throw EDatabaseError(QStringLiteral("Parameter '%1' hat keinen Wert").arg(parsed.Occurrences.at(i)), sql);
+                // A null QString is an empty text here; only an empty QVariant binds NULL.
+                if (p->Value.typeId() == QMetaType::QString && p->Value.toString().isNull())
+                    q.bindValue(i, QString(QLatin1String("")));
+                else
+                    q.bindValue(i, p->Value);
+            }
+            ok = q.exec();
+        }
+    }
+    if (!ok) throw EDatabaseError(engineMessage(q.lastError()), sql);
+}
+
+// The field names of a result; the second of two equal names gets "_1", like the original components.
+QStringList uniqueFieldNames(const QSqlRecord& rec) {
+    QStringList seen;
+    for (int i = 0; i < rec.count(); ++i) {
+        QString name = rec.fieldName(i);
+        QString unique = name;
+        for (int k = 1; seen.contains(unique, Qt::CaseInsensitive); ++k)
+            unique = name + QLatin1Char('_') + QString::number(k);
+        seen.append(unique);
+    }
+    return seen;
+}
+
+}  // namespace
+
 TStatementResult RunStatement(TADOConnection& connection, const QString& sql,
                               const std::vector<TParameter>& params) {
     QSqlDatabase& db = connection.Database();
-    const TParsedStatement parsed = ParseParameters(sql);
     TStatementResult result;
     {
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        bool ok;
-        if (parsed.Occurrences.isEmpty()) {
-            ok = q.exec(sql);
-        } else {
-            ok = q.prepare(parsed.Sql);
-            if (ok) {
-                for (int i = 0; i < parsed.Occurrences.size(); ++i) {
-                    const TParameter* p = findParam(params, parsed.Occurrences.at(i));
-                    if (!p)
-                        throw EDatabaseError(QStringLiteral("Parameter '%1' hat keinen Wert").arg(parsed.Occurrences.at(i)), sql);
-                    // A null QString is an empty text here; only an empty QVariant binds NULL.
-                    if (p->Value.typeId() == QMetaType::QString && p->Value.toString().isNull())
-                        q.bindValue(i, QString(QLatin1String("")));
-                    else
-                        q.bindValue(i, p->Value);
-                }
-                ok = q.exec();
-            }
-        }
-        if (!ok) throw EDatabaseError(engineMessage(q.lastError()), sql);
+        execStatement(q, sql, params);
         if (q.isSelect()) {
-            const QSqlRecord rec = q.record();
-            QStringList seen;
-            for (int i = 0; i < rec.count(); ++i) {
-                // The second of two equal names gets "_1", like the original components.
-                QString name = rec.fieldName(i);
-                QString unique = name;
-                for (int k = 1; seen.contains(unique, Qt::CaseInsensitive); ++k)
-                    unique = name + QLatin1Char('_') + QString::number(k);
-                seen.append(unique);
-            }
-            result.FieldNames = seen;
-            const int cols = rec.count();
+            result.FieldNames = uniqueFieldNames(q.record());
+            const int cols = result.FieldNames.size();
             while (q.next()) {
                 QVector<QVariant> row(cols);
                 for (int i = 0; i < cols; ++i) row[i] = q.value(i);
@@ -311,6 +323,7 @@ void TADOConnection::Open() {
 
 void TADOConnection::Close() {
     if (FName.isEmpty()) return;
+    emit Closing();
     if (FInTransaction && FDb.isOpen()) FDb.rollback();
     FInTransaction = false;
     FDb.close();
@@ -489,6 +502,10 @@ void TADOQuery::takeMasterParameters() {
 void TADOQuery::Open() {
     if (Active()) return;
     takeMasterParameters();
+    if (FForwardOnly) {
+        openStream();
+        return;
+    }
     TStatementResult result = RunStatement(*connectionOrThrow(), FSQL, FParams);
     if (result.RowsAffected >= 0 && result.FieldNames.isEmpty())
         throw EDatabaseError(QStringLiteral("Die Abfrage liefert keine Datenmenge."), FSQL);
@@ -512,6 +529,57 @@ void TADOQuery::Open() {
     scrolled(true);
 }
 
+void TADOQuery::openStream() {
+    // A filter is evaluated over all rows, which this cursor never holds.
+    if (FFiltered && !FFilter.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("Ein Filter ist bei einer nur vorwärts lesbaren Datenmenge nicht möglich."), FSQL);
+    TADOConnection* connection = connectionOrThrow();
+    auto q = std::make_unique<QSqlQuery>(connection->Database());
+    // SQLite steps its statement row by row, and other statements may run on the
+    // connection meanwhile. A forward-only PostgreSQL query would stream in
+    // single-row mode and be cut off by the next statement on the connection, so
+    // there the result stays in the client library and only the current row is converted.
+    q->setForwardOnly(connection->Engine() == TDbEngine::SQLite);
+    execStatement(*q, FSQL, FParams);
+    if (!q->isSelect()) throw EDatabaseError(QStringLiteral("Die Abfrage liefert keine Datenmenge."), FSQL);
+    FFieldNames = uniqueFieldNames(q->record());
+    FStream = std::move(q);
+    connect(connection, &TADOConnection::Closing, this, &TADOQuery::connectionClosing, Qt::UniqueConnection);
+    FStreamRow = QVector<QVariant>(FFieldNames.size());
+    FStreamRecNo = 0;
+    FState = TDataSetState::dsBrowse;
+    try {
+        FEof = !fetchStreamRow();
+    } catch (...) {
+        closeInternal(false);
+        throw;
+    }
+    FCursor = 0;
+    FBof = true;
+    emit AfterOpen();
+    scrolled(true);
+}
+
+// Reads the next row into the current-row buffer; false at the end of the result.
+bool TADOQuery::fetchStreamRow() {
+    if (!FStream->next()) {
+        if (FStream->lastError().isValid()) throw EDatabaseError(engineMessage(FStream->lastError()), FSQL);
+        return false;
+    }
+    for (int i = 0; i < FStreamRow.size(); ++i) FStreamRow[i] = FStream->value(i);
+    ++FStreamRecNo;
+    return true;
+}
+
+void TADOQuery::connectionClosing() {
+    if (FStream) closeInternal(true);
+}
+
+void TADOQuery::requireRandomAccess() const {
+    if (FStream)
+        throw EDatabaseError(QStringLiteral("Die Datenmenge kann nur vorwärts gelesen werden."), FSQL);
+}
+
 void TADOQuery::Close() { closeInternal(true); }
 
 void TADOQuery::closeInternal(bool notifyDetails) {
@@ -522,6 +590,9 @@ void TADOQuery::closeInternal(bool notifyDetails) {
     FRows.clear();
     FVisible.clear();
     FEditBuffer.clear();
+    FStream.reset();
+    FStreamRow.clear();
+    FStreamRecNo = 0;
     FCursor = 0;
     FBof = FEof = true;
     emit AfterClose();
@@ -567,6 +638,11 @@ void TADOQuery::masterChanged() {
 void TADOQuery::First() {
     if (!Active()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist geschlossen."), FSQL);
     Cancel();
+    if (FStream) {
+        // Still on the first row: nothing to do; anything later cannot be read again.
+        if (FStreamRecNo > 1) requireRandomAccess();
+        return;
+    }
     const bool moved = FCursor != 0;
     FCursor = 0;
     FBof = true;
@@ -577,6 +653,16 @@ void TADOQuery::First() {
 void TADOQuery::Next() {
     if (!Active()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist geschlossen."), FSQL);
     Cancel();
+    if (FStream) {
+        if (FEof) return;
+        if (fetchStreamRow()) {
+            FBof = false;
+            scrolled(true);
+        } else {
+            FEof = true;
+        }
+        return;
+    }
     if (FCursor + 1 < int(FVisible.size())) {
         ++FCursor;
         FBof = FEof = false;
@@ -588,6 +674,7 @@ void TADOQuery::Next() {
 
 void TADOQuery::Prior() {
     if (!Active()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist geschlossen."), FSQL);
+    requireRandomAccess();
     Cancel();
     if (FCursor > 0) {
         --FCursor;
@@ -600,6 +687,7 @@ void TADOQuery::Prior() {
 
 void TADOQuery::Last() {
     if (!Active()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist geschlossen."), FSQL);
+    requireRandomAccess();
     Cancel();
     const int last = std::max(0, int(FVisible.size()) - 1);
     const bool moved = FCursor != last;
@@ -673,12 +761,14 @@ QVariant TADOQuery::lookupValue(const Lookup& lookup, int row) const {
 
 QVariant TADOQuery::valueAt(int row, int index) const {
     if (index >= FFieldNames.size()) return lookupValue(FLookups[index - FFieldNames.size()], row);
+    if (FStream) return FStreamRow.value(index);  // the current row is the only one
     if (FState == TDataSetState::dsEdit && !FVisible.empty() && row == FVisible[FCursor])
         return FEditBuffer.value(index);
     return FRows.at(row).value(index);
 }
 
 QVariant TADOQuery::currentValue(int index) const {
+    if (FStream) return FStreamRecNo > 0 ? valueAt(0, index) : QVariant();
     if (!Active() || FVisible.empty()) return {};
     return valueAt(FVisible[FCursor], index);
 }
@@ -728,6 +818,7 @@ bool TADOQuery::Locate(const QString& keyFields, const QVariantList& values) {
         FieldByName(n);  // raises for an unknown field
         idx.append(fieldIndex(n));
     }
+    requireRandomAccess();
     Cancel();
     for (int i = 0; i < int(FVisible.size()); ++i) {
         bool all = true;
@@ -749,8 +840,10 @@ void TADOQuery::SetFilter(const QString& filter) {
 }
 
 void TADOQuery::SetFiltered(bool filtered) {
+    if (filtered && Active() && !FFilter.trimmed().isEmpty()) requireRandomAccess();
     FFiltered = filtered;
     if (!Active()) return;
+    if (FStream) return;  // unfiltered already
     Cancel();
     FVisible.clear();
     for (int i = 0; i < FRows.size(); ++i) FVisible.push_back(i);
@@ -861,6 +954,7 @@ QString TADOQuery::baseTable() const {
 void TADOQuery::Edit() {
     if (!Active()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist geschlossen."), FSQL);
     if (FState == TDataSetState::dsEdit) return;
+    requireRandomAccess();
     if (FVisible.empty()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist leer; es gibt keinen Datensatz zum Ändern."), FSQL);
     FEditBuffer = FRows.at(FVisible[FCursor]);
     FState = TDataSetState::dsEdit;
