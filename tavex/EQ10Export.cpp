@@ -97,6 +97,20 @@ QString idKey(const QVariant& v) {
     return v.toString();
 }
 
+// As idKey, without building a text for the usual integral IDs.
+bool integralId(const QVariant& v, qint64& aId) {
+    double d;
+    bool ok = true;
+    switch (v.userType()) {
+    case QMetaType::LongLong: d = double(*static_cast<const qlonglong*>(v.constData())); break;
+    case QMetaType::Int: d = double(*static_cast<const int*>(v.constData())); break;
+    default: d = v.toDouble(&ok);
+    }
+    if (!ok || d != double(qint64(d))) return false;
+    aId = qint64(d);
+    return true;
+}
+
 QString pairKey(qint64 aSchuelerId, const QString& aFachKey) {
     return QString::number(aSchuelerId) + QLatin1Char('|') + aFachKey;
 }
@@ -210,6 +224,7 @@ void TEQ10Export::closeQueries() {
     FSubjectsLoaded = FSequencesLoaded = false;
     FBilingual.clear();
     FReihenfolge.clear();
+    FAssessmentById.clear();
 }
 
 // The first visible subject of that abbreviation decides, as a search from the top would.
@@ -237,18 +252,28 @@ bool TEQ10Export::isBilingual(const QVariant& aFachKrz) {
 void TEQ10Export::loadLanguageSequences() {
     FSequencesLoaded = true;
     FReihenfolge.clear();
+    FAssessmentById.clear();
     qrySprachenfolge->Close();
     qrySprachenfolge->SetSQL(QStringLiteral("Select Schueler_ID, Fach_ID, Reihenfolge from SchuelerSprachenfolge "
                                             "where Schueler_ID in (SELECT S.ID FROM Schueler S WHERE %1)")
                                  .arg(pupilConditions(FSelection)));
+    qrySprachenfolge->SetForwardOnly(true);
     qrySprachenfolge->Open();
     const TField s = qrySprachenfolge->FieldByName(QStringLiteral("Schueler_ID"));
     const TField f = qrySprachenfolge->FieldByName(QStringLiteral("Fach_ID"));
     const TField r = qrySprachenfolge->FieldByName(QStringLiteral("Reihenfolge"));
     for (qrySprachenfolge->First(); !qrySprachenfolge->Eof(); qrySprachenfolge->Next()) {
         if (s.IsNull() || f.IsNull()) continue;
-        const QString key = pairKey(s.AsInteger(), idKey(f.Value()));
-        if (!FReihenfolge.contains(key)) FReihenfolge.insert(key, r.AsString());
+        const QVariant fach = f.Value();
+        const bool isP = r.AsString() == QStringLiteral("P");
+        qint64 fachId = 0;
+        if (integralId(fach, fachId)) {
+            const QPair<qint64, qint64> key(s.AsInteger(), fachId);
+            if (!FAssessmentById.contains(key)) FAssessmentById.insert(key, isP);
+        } else {
+            const QString key = pairKey(s.AsInteger(), idKey(fach));
+            if (!FReihenfolge.contains(key)) FReihenfolge.insert(key, isP);
+        }
     }
     qrySprachenfolge->Close();
 }
@@ -256,7 +281,9 @@ void TEQ10Export::loadLanguageSequences() {
 bool TEQ10Export::isAssessmentExam(int aSchuelerId, const QVariant& aFachId) {
     if (aFachId.isNull() || !aFachId.isValid()) return false;
     if (!FSequencesLoaded) loadLanguageSequences();
-    return FReihenfolge.value(pairKey(aSchuelerId, idKey(aFachId))) == QStringLiteral("P");
+    qint64 fachId = 0;
+    if (integralId(aFachId, fachId)) return FAssessmentById.value(QPair<qint64, qint64>(aSchuelerId, fachId), false);
+    return FReihenfolge.value(pairKey(aSchuelerId, idKey(aFachId)), false);
 }
 
 int TEQ10Export::WriteExportFile(const QString& aFileName, const TEQ10Selection& aSel, const TEQ10Progress& aProgress) {

@@ -4,6 +4,7 @@
 // dialog and the command line share.
 #include <QHash>
 #include <QObject>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -107,9 +108,11 @@ private:
     int FSchulnr = 0;
     TEQ10Selection FSelection;  // of the run in progress
     // Per-run caches of the row look-ups: FachKrz -> taught in another language;
-    // (pupil, subject) -> Reihenfolge of the first language-sequence row.
+    // (pupil, subject) -> Reihenfolge "P" in the first language-sequence row,
+    // by number for integral subject IDs, else by the ID's text.
     bool FSubjectsLoaded = false;
     QHash<QString, bool> FBilingual;
     bool FSequencesLoaded = false;
-    QHash<QString, QString> FReihenfolge;
+    QHash<QString, bool> FReihenfolge;
+    QHash<QPair<qint64, qint64>, bool> FAssessmentById;
 };

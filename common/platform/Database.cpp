@@ -3,6 +3,7 @@
 #include "FormatSettings.h"
 
 #include <QAtomicInt>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -13,6 +14,7 @@
 #include <QSqlRecord>
 
 #include <algorithm>
+#include <sqlite3.h>
 
 QString QuotedStr(const QString& text) {
     QString doubled = text;
@@ -215,16 +217,21 @@ void execStatement(QSqlQuery& q, const QString& sql, const std::vector<TParamete
 }
 
 // The field names of a result; the second of two equal names gets "_1", like the original components.
-QStringList uniqueFieldNames(const QSqlRecord& rec) {
+QStringList uniqueFieldNames(const QStringList& names) {
     QStringList seen;
-    for (int i = 0; i < rec.count(); ++i) {
-        QString name = rec.fieldName(i);
+    for (const QString& name : names) {
         QString unique = name;
         for (int k = 1; seen.contains(unique, Qt::CaseInsensitive); ++k)
             unique = name + QLatin1Char('_') + QString::number(k);
         seen.append(unique);
     }
     return seen;
+}
+
+QStringList uniqueFieldNames(const QSqlRecord& rec) {
+    QStringList names;
+    for (int i = 0; i < rec.count(); ++i) names << rec.fieldName(i);
+    return uniqueFieldNames(names);
 }
 
 }  // namespace
@@ -448,6 +455,150 @@ void TField::SetValue(const QVariant& value) const {
 }
 
 // ---------------------------------------------------------------------------
+// Forward-only row streams
+
+// The running statement of a forward-only query and its current row.
+class TRowStream {
+public:
+    virtual ~TRowStream() = default;
+    // Moves to the next row; false at the end. Raises EDatabaseError on failure.
+    virtual bool next() = 0;
+    // A field of the current row (valid after next() returned true).
+    virtual QVariant value(int index) = 0;
+    QStringList FieldNames;
+};
+
+namespace {
+
+// Through Qt's driver. A forward-only PostgreSQL query would stream in
+// single-row mode and be cut off by the next statement on the connection, so
+// there the result stays in the client library and only the current row is converted.
+class TQtRowStream final : public TRowStream {
+public:
+    TQtRowStream(QSqlDatabase& db, TDbEngine engine, const QString& sql, const std::vector<TParameter>& params)
+        : FQuery(db), FSql(sql) {
+        FQuery.setForwardOnly(engine == TDbEngine::SQLite);
+        execStatement(FQuery, sql, params);
+        if (!FQuery.isSelect()) throw EDatabaseError(QStringLiteral("Die Abfrage liefert keine Datenmenge."), sql);
+        FieldNames = uniqueFieldNames(FQuery.record());
+        FRow.resize(FieldNames.size());
+    }
+    bool next() override {
+        if (!FQuery.next()) {
+            if (FQuery.lastError().isValid()) throw EDatabaseError(engineMessage(FQuery.lastError()), FSql);
+            return false;
+        }
+        for (int i = 0; i < FRow.size(); ++i) FRow[i] = FQuery.value(i);
+        return true;
+    }
+    QVariant value(int index) override { return FRow.value(index); }
+
+private:
+    QSqlQuery FQuery;
+    QString FSql;
+    QVector<QVariant> FRow;
+};
+
+// Straight on the SQLite handle of the connection: a field is converted only
+// when it is read, with the types Qt's driver gives (integer as qlonglong,
+// real as double, text as QString, blob as QByteArray, NULL as a null value).
+class TSqliteRowStream final : public TRowStream {
+public:
+    TSqliteRowStream(sqlite3* db, const QString& sql, const std::vector<TParameter>& params) : FDb(db), FSql(sql) {
+        const TParsedStatement parsed = ParseParameters(sql);
+        const QByteArray text = parsed.Sql.toUtf8();
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &FStmt, nullptr) != SQLITE_OK) fail();
+        if (!FStmt) throw EDatabaseError(QStringLiteral("Die Abfrage liefert keine Datenmenge."), sql);
+        for (int i = 0; i < parsed.Occurrences.size(); ++i) {
+            const TParameter* p = findParam(params, parsed.Occurrences.at(i));
+            if (!p) throw EDatabaseError(QStringLiteral("Parameter '%1' hat keinen Wert").arg(parsed.Occurrences.at(i)), sql);
+            if (bind(i + 1, p->Value) != SQLITE_OK) fail();
+        }
+        const int cols = sqlite3_column_count(FStmt);
+        if (cols == 0) throw EDatabaseError(QStringLiteral("Die Abfrage liefert keine Datenmenge."), sql);
+        QStringList names;
+        for (int i = 0; i < cols; ++i) names << QString::fromUtf8(sqlite3_column_name(FStmt, i));
+        FieldNames = uniqueFieldNames(names);
+        FRow.resize(cols);
+        FRead.assign(size_t(cols), false);
+    }
+    ~TSqliteRowStream() override { sqlite3_finalize(FStmt); }
+    bool next() override {
+        std::fill(FRead.begin(), FRead.end(), false);
+        const int rc = sqlite3_step(FStmt);
+        if (rc == SQLITE_ROW) return true;
+        if (rc != SQLITE_DONE) fail();
+        return false;
+    }
+    QVariant value(int index) override {
+        if (index < 0 || index >= FRow.size()) return {};
+        if (!FRead[size_t(index)]) {
+            FRow[index] = column(index);
+            FRead[size_t(index)] = true;
+        }
+        return FRow.at(index);
+    }
+
+private:
+    [[noreturn]] void fail() const { throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(FDb)), FSql); }
+
+    // As Qt's driver binds: a null QString is an empty text, only an empty QVariant is NULL.
+    int bind(int i, const QVariant& v) {
+        if (!v.isValid() || (v.isNull() && v.typeId() != QMetaType::QString)) return sqlite3_bind_null(FStmt, i);
+        switch (v.typeId()) {
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            return sqlite3_bind_blob(FStmt, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        }
+        case QMetaType::Int:
+        case QMetaType::Bool:
+            return sqlite3_bind_int(FStmt, i, v.toInt());
+        case QMetaType::Double:
+            return sqlite3_bind_double(FStmt, i, v.toDouble());
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+            return sqlite3_bind_int64(FStmt, i, v.toLongLong());
+        case QMetaType::QDateTime:
+            return bindText(i, v.toDateTime().toString(Qt::ISODateWithMs));
+        case QMetaType::QTime:
+            return bindText(i, v.toTime().toString(QStringLiteral("hh:mm:ss.zzz")));
+        default:
+            return bindText(i, v.toString());
+        }
+    }
+    int bindText(int i, const QString& s) {
+        return sqlite3_bind_text16(FStmt, i, s.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(s.utf16()), int(s.size() * sizeof(QChar)), SQLITE_TRANSIENT);
+    }
+
+    QVariant column(int i) const {
+        switch (sqlite3_column_type(FStmt, i)) {
+        case SQLITE_INTEGER:
+            return QVariant(qlonglong(sqlite3_column_int64(FStmt, i)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(FStmt, i));
+        case SQLITE_NULL:
+            return QVariant();
+        case SQLITE_BLOB: {
+            const void* p = sqlite3_column_blob(FStmt, i);
+            return QVariant(QByteArray(static_cast<const char*>(p), sqlite3_column_bytes(FStmt, i)));
+        }
+        default: {
+            const unsigned char* p = sqlite3_column_text(FStmt, i);
+            return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(p), sqlite3_column_bytes(FStmt, i)));
+        }
+        }
+    }
+
+    sqlite3* FDb;
+    QString FSql;
+    sqlite3_stmt* FStmt = nullptr;
+    QVector<QVariant> FRow;
+    std::vector<bool> FRead;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
 // TADOQuery
 
 TADOQuery::TADOQuery(QObject* parent) : QObject(parent) {}
@@ -534,18 +685,18 @@ void TADOQuery::openStream() {
     if (FFiltered && !FFilter.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("Ein Filter ist bei einer nur vorwärts lesbaren Datenmenge nicht möglich."), FSQL);
     TADOConnection* connection = connectionOrThrow();
-    auto q = std::make_unique<QSqlQuery>(connection->Database());
-    // SQLite steps its statement row by row, and other statements may run on the
-    // connection meanwhile. A forward-only PostgreSQL query would stream in
-    // single-row mode and be cut off by the next statement on the connection, so
-    // there the result stays in the client library and only the current row is converted.
-    q->setForwardOnly(connection->Engine() == TDbEngine::SQLite);
-    execStatement(*q, FSQL, FParams);
-    if (!q->isSelect()) throw EDatabaseError(QStringLiteral("Die Abfrage liefert keine Datenmenge."), FSQL);
-    FFieldNames = uniqueFieldNames(q->record());
-    FStream = std::move(q);
+    QSqlDatabase& db = connection->Database();
+    sqlite3* handle = nullptr;
+    if (connection->Engine() == TDbEngine::SQLite) {
+        const QVariant h = db.driver()->handle();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) handle = *static_cast<sqlite3* const*>(h.constData());
+    }
+    std::unique_ptr<TRowStream> stream;
+    if (handle) stream = std::make_unique<TSqliteRowStream>(handle, FSQL, FParams);
+    else stream = std::make_unique<TQtRowStream>(db, connection->Engine(), FSQL, FParams);
+    FFieldNames = stream->FieldNames;
+    FStream = std::move(stream);
     connect(connection, &TADOConnection::Closing, this, &TADOQuery::connectionClosing, Qt::UniqueConnection);
-    FStreamRow = QVector<QVariant>(FFieldNames.size());
     FStreamRecNo = 0;
     FState = TDataSetState::dsBrowse;
     try {
@@ -560,13 +711,9 @@ void TADOQuery::openStream() {
     scrolled(true);
 }
 
-// Reads the next row into the current-row buffer; false at the end of the result.
+// Moves to the next row; false at the end of the result.
 bool TADOQuery::fetchStreamRow() {
-    if (!FStream->next()) {
-        if (FStream->lastError().isValid()) throw EDatabaseError(engineMessage(FStream->lastError()), FSQL);
-        return false;
-    }
-    for (int i = 0; i < FStreamRow.size(); ++i) FStreamRow[i] = FStream->value(i);
+    if (!FStream->next()) return false;
     ++FStreamRecNo;
     return true;
 }
@@ -591,7 +738,6 @@ void TADOQuery::closeInternal(bool notifyDetails) {
     FVisible.clear();
     FEditBuffer.clear();
     FStream.reset();
-    FStreamRow.clear();
     FStreamRecNo = 0;
     FCursor = 0;
     FBof = FEof = true;
@@ -761,7 +907,7 @@ QVariant TADOQuery::lookupValue(const Lookup& lookup, int row) const {
 
 QVariant TADOQuery::valueAt(int row, int index) const {
     if (index >= FFieldNames.size()) return lookupValue(FLookups[index - FFieldNames.size()], row);
-    if (FStream) return FStreamRow.value(index);  // the current row is the only one
+    if (FStream) return FStream->value(index);  // the current row is the only one
     if (FState == TDataSetState::dsEdit && !FVisible.empty() && row == FVisible[FCursor])
         return FEditBuffer.value(index);
     return FRows.at(row).value(index);

@@ -27,7 +27,7 @@
 #include <memory>
 #include <vector>
 
-class QSqlQuery;
+class TRowStream;
 
 // The one quoting helper: the text in single quotes, inner single quotes doubled.
 QString QuotedStr(const QString& text);
@@ -281,8 +281,7 @@ private:
     mutable QVector<QVariant> FEditBuffer;
     // The forward-only cursor: the running statement and its current row.
     bool FForwardOnly = false;
-    std::unique_ptr<QSqlQuery> FStream;
-    QVector<QVariant> FStreamRow;
+    std::unique_ptr<TRowStream> FStream;
     int FStreamRecNo = 0;
 };
 
