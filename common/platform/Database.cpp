@@ -583,8 +583,15 @@ private:
             return QVariant(QByteArray(static_cast<const char*>(p), sqlite3_column_bytes(FStmt, i)));
         }
         default: {
+            // Plain ASCII is the same in every decoding; anything else goes through
+            // SQLite's own UTF-16 conversion, as Qt's driver reads it.
             const unsigned char* p = sqlite3_column_text(FStmt, i);
-            return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(p), sqlite3_column_bytes(FStmt, i)));
+            const int n = sqlite3_column_bytes(FStmt, i);
+            bool ascii = true;
+            for (int k = 0; k < n && ascii; ++k) ascii = p[k] < 0x80;
+            if (ascii) return QVariant(QString::fromLatin1(reinterpret_cast<const char*>(p), n));
+            const void* w = sqlite3_column_text16(FStmt, i);
+            return QVariant(QString(static_cast<const QChar*>(w), sqlite3_column_bytes16(FStmt, i) / qsizetype(sizeof(QChar))));
         }
         }
     }
