@@ -7,6 +7,7 @@
 #include "SysUtils.h"
 #include "kvStrUtils.h"
 
+#include <algorithm>
 #include <memory>
 
 const char* const kEQ10HeaderLine =
@@ -225,6 +226,7 @@ void TEQ10Export::closeQueries() {
     FBilingual.clear();
     FReihenfolge.clear();
     FAssessmentById.clear();
+    FLastPupilSubjects = nullptr;
 }
 
 // The first visible subject of that abbreviation decides, as a search from the top would.
@@ -253,6 +255,7 @@ void TEQ10Export::loadLanguageSequences() {
     FSequencesLoaded = true;
     FReihenfolge.clear();
     FAssessmentById.clear();
+    FLastPupilSubjects = nullptr;
     qrySprachenfolge->Close();
     qrySprachenfolge->SetSQL(QStringLiteral("Select Schueler_ID, Fach_ID, Reihenfolge from SchuelerSprachenfolge "
                                             "where Schueler_ID in (SELECT S.ID FROM Schueler S WHERE %1)")
@@ -268,8 +271,10 @@ void TEQ10Export::loadLanguageSequences() {
         const bool isP = r.AsString() == QStringLiteral("P");
         qint64 fachId = 0;
         if (integralId(fach, fachId)) {
-            const QPair<qint64, qint64> key(s.AsInteger(), fachId);
-            if (!FAssessmentById.contains(key)) FAssessmentById.insert(key, isP);
+            QVector<QPair<qint64, bool>>& subjects = FAssessmentById[s.AsInteger()];
+            const bool known = std::any_of(subjects.cbegin(), subjects.cend(),
+                                           [fachId](const QPair<qint64, bool>& e) { return e.first == fachId; });
+            if (!known) subjects.append({fachId, isP});
         } else {
             const QString key = pairKey(s.AsInteger(), idKey(fach));
             if (!FReihenfolge.contains(key)) FReihenfolge.insert(key, isP);
@@ -282,7 +287,17 @@ bool TEQ10Export::isAssessmentExam(int aSchuelerId, const QVariant& aFachId) {
     if (aFachId.isNull() || !aFachId.isValid()) return false;
     if (!FSequencesLoaded) loadLanguageSequences();
     qint64 fachId = 0;
-    if (integralId(aFachId, fachId)) return FAssessmentById.value(QPair<qint64, qint64>(aSchuelerId, fachId), false);
+    if (integralId(aFachId, fachId)) {
+        // The rows of a pupil come one after the other: look the pupil up once.
+        if (!FLastPupilSubjects || FLastPupil != aSchuelerId) {
+            const auto it = FAssessmentById.constFind(aSchuelerId);
+            FLastPupil = aSchuelerId;
+            FLastPupilSubjects = it == FAssessmentById.cend() ? &FNoSubjects : &it.value();
+        }
+        for (const auto& e : *FLastPupilSubjects)
+            if (e.first == fachId) return e.second;
+        return false;
+    }
     return FReihenfolge.value(pairKey(aSchuelerId, idKey(aFachId)), false);
 }
 

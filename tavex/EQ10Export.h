@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPair>
+#include <QVector>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -114,5 +115,8 @@ private:
     QHash<QString, bool> FBilingual;
     bool FSequencesLoaded = false;
     QHash<QString, bool> FReihenfolge;
-    QHash<QPair<qint64, qint64>, bool> FAssessmentById;
+    QHash<qint64, QVector<QPair<qint64, bool>>> FAssessmentById;  // pupil -> (subject, "P") in row order
+    qint64 FLastPupil = 0;
+    const QVector<QPair<qint64, bool>>* FLastPupilSubjects = nullptr;
+    const QVector<QPair<qint64, bool>> FNoSubjects;
 };
