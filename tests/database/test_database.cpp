@@ -476,3 +476,48 @@ TEST_F(DatabaseTest, AForwardOnlyCursorClosesWithItsConnection) {
     q.Open();
     EXPECT_EQ(q.FieldByName(QStringLiteral("Name")).AsString(), QStringLiteral("Adler"));
 }
+
+// Both cursors give the same values of the same types, parameters bound alike.
+TEST_F(DatabaseTest, AForwardOnlyCursorReadsTheValuesTheStaticOneReads) {
+    conn->Execute(QStringLiteral("CREATE TABLE Werte (ID INTEGER PRIMARY KEY, T VARCHAR(40), I INTEGER, R DOUBLE PRECISION, "
+                                 "N VARCHAR(10), B BYTEA, E VARCHAR(10))"));
+    TADOCommand insert(conn.get());
+    insert.SetCommandText(QStringLiteral("INSERT INTO Werte VALUES (:id, :t, :i, :r, :n, :b, :e)"));
+    const QList<QVariantList> rows{
+        {1, QString::fromUtf8(" Müßig-Ærø € 😀 "), -42, 2.5, QVariant(), QByteArray("\x00\xFFz", 3), QString()},
+        {2, QStringLiteral("ascii"), 7, -0.125, QStringLiteral("n"), QByteArray(), QStringLiteral("x")},
+    };
+    for (const QVariantList& r : rows) {
+        const char* names[] = {"id", "t", "i", "r", "n", "b", "e"};
+        for (int k = 0; k < r.size(); ++k) insert.ParamByName(QString::fromLatin1(names[k])).SetValue(r[k]);
+        insert.Execute();
+    }
+    auto read = [&](bool forwardOnly) {
+        TADOQuery q(conn.get());
+        q.SetForwardOnly(forwardOnly);
+        // A null text parameter matches the empty text stored for it.
+        q.SetSQL(QStringLiteral("SELECT * FROM Werte WHERE E = :e OR ID = :id ORDER BY ID"));
+        q.ParamByName(QStringLiteral("e")).SetValue(QString());
+        q.ParamByName(QStringLiteral("id")).SetValue(2);
+        q.Open();
+        QList<QVariantList> values;
+        for (q.First(); !q.Eof(); q.Next()) {
+            QVariantList v;
+            for (int i = 0; i < q.FieldCount(); ++i) v << (q.Fields(i).IsNull() ? QVariant() : q.Fields(i).Value());
+            values << v;
+        }
+        return values;
+    };
+    const QList<QVariantList> full = read(false);
+    const QList<QVariantList> streamed = read(true);
+    ASSERT_EQ(full.size(), 2);
+    ASSERT_EQ(streamed.size(), 2);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < full[r].size(); ++c) {
+            SCOPED_TRACE(testing::Message() << "Zeile " << r << ", Spalte " << c);
+            EXPECT_EQ(streamed[r][c].typeId(), full[r][c].typeId());
+            EXPECT_EQ(streamed[r][c], full[r][c]);
+        }
+    EXPECT_EQ(streamed[0][1].toString(), QString::fromUtf8(" Müßig-Ærø € 😀 "));
+    EXPECT_EQ(streamed[0][5].toByteArray(), QByteArray("\x00\xFFz", 3));
+}
