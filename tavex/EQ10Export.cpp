@@ -333,6 +333,7 @@ int TEQ10Export::WriteExportFile(const QString& aFileName, const TEQ10Selection&
     SendToDebugWindow(qryEQ10->SQL());
     // Every row is visited once, in order: the rows are read as the loop goes
     // instead of all being held first; the progress bar's maximum is counted apart.
+    // The result is the number of record lines written.
     qryEQ10->SetForwardOnly(true);
     qryEQ10->Open();
 
@@ -340,7 +341,8 @@ int TEQ10Export::WriteExportFile(const QString& aFileName, const TEQ10Selection&
     qryFoerderSP->SetSQL(QStringLiteral("SELECT ID, StatistikKrz FROM K_Foerderschwerpunkt") +
                          schoolCondition(QStringLiteral(" WHERE SchulnrEigner=")));
     qryFoerderSP->Open();
-    expected = countMainRows(aSel);
+    // Only a progress display needs the number of rows before the first one.
+    if (aProgress) expected = countMainRows(aSel);
     qryFaecher->Close();
     qryFaecher->SetSQL(QStringLiteral("SELECT * FROM EigeneSchule_Faecher WHERE ") +
                        (FSchulnr != 0 ? QStringLiteral("SchulnrEigner=%1 and ").arg(FSchulnr) : QString()) +
