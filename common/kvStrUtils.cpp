@@ -13,6 +13,8 @@
 #include <quazipfile.h>
 #include <quazipnewinfo.h>
 
+#include <type_traits>
+
 TStringListEx::TStringListEx(const QString& aUsername)
     : Username(aUsername.isEmpty() ? QStringLiteral("TStringListEx") : aUsername) {}
 
@@ -336,18 +338,78 @@ void WriteStreamString(QIODevice& aStream, const QString& aText) {
         throw EInOutError(QStringLiteral("Fehler beim Schreiben in den Datenstrom: %1").arg(aStream.errorString()));
 }
 
+namespace {
+// Trim as SysUtils does it (blanks and control characters), without a copy.
+QStringView trimmedView(QStringView s) {
+    qsizetype b = 0, e = s.size();
+    while (b < e && s[b].unicode() <= ' ') ++b;
+    while (e > b && s[e - 1].unicode() <= ' ') --e;
+    return s.sliced(b, e - b);
+}
+
+// Decimal digits of an integer into buf (at least 21 characters); the text's view.
+template <typename Int>
+QStringView integerView(Int value, char16_t* buf, qsizetype size) {
+    char16_t* end = buf + size;
+    char16_t* p = end;
+    const bool negative = value < 0;
+    // Negated in the unsigned type, so the smallest value has a magnitude too.
+    auto magnitude = negative ? 0 - std::make_unsigned_t<Int>(value) : std::make_unsigned_t<Int>(value);
+    do {
+        *--p = char16_t(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative) *--p = u'-';
+    return QStringView(p, end - p);
+}
+}  // namespace
+
 void WriteField(TTextFile& aFile, const QVariant& aValue, bool aLastField) {
-    QString text;
-    if (aValue.isNull() || !aValue.isValid()) text.clear();
-    else if (aValue.userType() == QMetaType::QString) text = Trim(aValue.toString());
-    else if (aValue.userType() == QMetaType::Double || aValue.userType() == QMetaType::Float) text = FloatToStr(aValue.toDouble());
-    else if (aValue.userType() == QMetaType::Bool) text = BoolToStr(aValue.toBool());
-    else if (aValue.userType() == QMetaType::QDate) text = aValue.toDate().toString(FormatSettings().ShortDateFormat);
-    else if (aValue.userType() == QMetaType::QDateTime) {
-        const QDateTime dt = aValue.toDateTime();
-        text = dt.date().toString(FormatSettings().ShortDateFormat);
-        if (dt.time() != QTime(0, 0)) text += QLatin1Char(' ') + dt.time().toString(FormatSettings().LongTimeFormat);
-    } else text = aValue.toString();
-    if (aLastField) aFile.WriteLn(text);
-    else aFile.Write(text + FormatSettings().ListSeparator);
+    // The common types are written straight from the value; the file encodes
+    // into its own buffer, so a field costs no temporary strings.
+    char16_t digits[24];
+    if (aValue.isNull() || !aValue.isValid()) {
+        // nothing but the separator
+    } else {
+        switch (aValue.userType()) {
+        case QMetaType::QString:
+            aFile.Write(trimmedView(*static_cast<const QString*>(aValue.constData())));
+            break;
+        case QMetaType::Int:
+            aFile.Write(integerView(*static_cast<const int*>(aValue.constData()), digits, 24));
+            break;
+        case QMetaType::LongLong:
+            aFile.Write(integerView(*static_cast<const qlonglong*>(aValue.constData()), digits, 24));
+            break;
+        case QMetaType::UInt:
+            aFile.Write(integerView(*static_cast<const uint*>(aValue.constData()), digits, 24));
+            break;
+        case QMetaType::ULongLong:
+            aFile.Write(integerView(*static_cast<const qulonglong*>(aValue.constData()), digits, 24));
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            aFile.Write(FloatToStr(aValue.toDouble()));
+            break;
+        case QMetaType::Bool:
+            aFile.Write(BoolToStr(aValue.toBool()));
+            break;
+        case QMetaType::QDate:
+            aFile.Write(aValue.toDate().toString(FormatSettings().ShortDateFormat));
+            break;
+        case QMetaType::QDateTime: {
+            const QDateTime dt = aValue.toDateTime();
+            aFile.Write(dt.date().toString(FormatSettings().ShortDateFormat));
+            if (dt.time() != QTime(0, 0)) {
+                aFile.Write(QLatin1Char(' '));
+                aFile.Write(dt.time().toString(FormatSettings().LongTimeFormat));
+            }
+            break;
+        }
+        default:
+            aFile.Write(aValue.toString());
+        }
+    }
+    if (aLastField) aFile.WriteLn();
+    else aFile.Write(FormatSettings().ListSeparator);
 }

@@ -7,7 +7,7 @@
 #include "SysUtils.h"
 #include "kvStrUtils.h"
 
-#include <QSet>
+#include <algorithm>
 #include <memory>
 
 const char* const kEQ10HeaderLine =
@@ -83,12 +83,11 @@ const char* const kMainColumns =
     "SELECT S.SchulnrEigner, S.Name, LA.ASDSchulgliederung, LA.ASDJahrgang, S.Foerderschwerpunkt_ID, "
     "S.Foerderschwerpunkt2_ID, S.Vorname, S.ID, S.Geschlecht, LA.Jahr, LA.Abschnitt, SL.Fach_ID, SBK.FachKrz, "
     "LA.Klasse, SBK.Vornote, SBK.NoteSchriftlich, SBK.NoteMuendlich, SBK.NoteAbschluss, SL.Kursart, "
-    "SL.NotenKrz, S.Status, S.Geloescht, LA.PruefOrdnung FROM Schueler S,SchuelerBKFaecher SBK, "
-    "SchuelerLeistungsdaten SL, SchuelerLernabschnittsdaten LA WHERE ";
+    "SL.NotenKrz, S.Status, S.Geloescht, LA.PruefOrdnung ";
+const char* const kMainTables =
+    "FROM Schueler S,SchuelerBKFaecher SBK, SchuelerLeistungsdaten SL, SchuelerLernabschnittsdaten LA WHERE ";
 // A text that is never a class, so the first row always starts a class.
 const char* const kNoClass = "$%&";
-// Pupils per look-up statement of the language sequences.
-constexpr int kIdsPerStatement = 500;
 
 // Key of an ID value as the statement compares it: integral numbers by value.
 QString idKey(const QVariant& v) {
@@ -97,6 +96,20 @@ QString idKey(const QVariant& v) {
     const double d = v.toDouble(&ok);
     if (ok && d == double(qint64(d))) return QString::number(qint64(d));
     return v.toString();
+}
+
+// As idKey, without building a text for the usual integral IDs.
+bool integralId(const QVariant& v, qint64& aId) {
+    double d;
+    bool ok = true;
+    switch (v.userType()) {
+    case QMetaType::LongLong: d = double(*static_cast<const qlonglong*>(v.constData())); break;
+    case QMetaType::Int: d = double(*static_cast<const int*>(v.constData())); break;
+    default: d = v.toDouble(&ok);
+    }
+    if (!ok || d != double(qint64(d))) return false;
+    aId = qint64(d);
+    return true;
 }
 
 QString pairKey(qint64 aSchuelerId, const QString& aFachKey) {
@@ -172,18 +185,36 @@ QString TEQ10Export::FoerderKrz(const QVariant& aId) {
     return qryFoerderSP->FieldByName(QStringLiteral("StatistikKrz")).AsString();
 }
 
-QString TEQ10Export::MainStatement(const TEQ10Selection& aSel) const {
+// The conditions of the main statement on the pupil alone.
+QString TEQ10Export::pupilConditions(const TEQ10Selection& aSel) const {
     const QString filter = aSel.Schulform == QStringLiteral("25") ? QStringLiteral("AND S.ASDSchulform='R02' ") : QString();
-    QString sql = QString::fromLatin1(kMainColumns);
+    QString sql;
     if (FSchulnr != 0) sql += QStringLiteral("S.SchulnrEigner=%1 AND ").arg(FSchulnr);
     sql += QStringLiteral("S.Status=") + QString::number(aSel.Status) + QStringLiteral(" AND S.Geloescht<>'+' ") + filter +
-           QStringLiteral("AND S.ASDJahrgang in (") + aSel.Jahrgang + QStringLiteral(") AND S.ID = LA.Schueler_ID AND LA.Jahr = ") +
-           QString::number(aSel.Schuljahr) + QStringLiteral(" AND LA.Abschnitt = ") + QString::number(aSel.Abschnitt);
+           QStringLiteral("AND S.ASDJahrgang in (") + aSel.Jahrgang + QStringLiteral(")");
+    return sql;
+}
+
+// The tables and every condition of the main statement, without its columns and order.
+QString TEQ10Export::mainTablesAndConditions(const TEQ10Selection& aSel) const {
+    QString sql = QString::fromLatin1(kMainTables) + pupilConditions(aSel) +
+                  QStringLiteral(" AND S.ID = LA.Schueler_ID AND LA.Jahr = ") + QString::number(aSel.Schuljahr) +
+                  QStringLiteral(" AND LA.Abschnitt = ") + QString::number(aSel.Abschnitt);
     if (FSchulnr != 0) sql += QStringLiteral(" AND S.SchulnrEigner = LA.SchulnrEigner");
     sql += QStringLiteral(" AND SBK.Fach_ID = SL.Fach_ID");
     if (FSchulnr != 0) sql += QStringLiteral(" AND S.SchulnrEigner = SBK.SchulnrEigner");
-    sql += QStringLiteral(" AND LA.ID = SL.Abschnitt_ID AND S.ID = SBK.Schueler_ID ORDER BY S.Klasse, S.Name, S.Vorname ");
+    sql += QStringLiteral(" AND LA.ID = SL.Abschnitt_ID AND S.ID = SBK.Schueler_ID");
     return sql;
+}
+
+QString TEQ10Export::MainStatement(const TEQ10Selection& aSel) const {
+    return QString::fromLatin1(kMainColumns) + mainTablesAndConditions(aSel) +
+           QStringLiteral(" ORDER BY S.Klasse, S.Name, S.Vorname ");
+}
+
+int TEQ10Export::countMainRows(const TEQ10Selection& aSel) {
+    const TStatementResult r = RunStatement(*conVeltra, QStringLiteral("SELECT COUNT(*) ") + mainTablesAndConditions(aSel));
+    return r.Rows.isEmpty() ? 0 : r.Rows.first().value(0).toInt();
 }
 
 void TEQ10Export::closeQueries() {
@@ -194,6 +225,8 @@ void TEQ10Export::closeQueries() {
     FSubjectsLoaded = FSequencesLoaded = false;
     FBilingual.clear();
     FReihenfolge.clear();
+    FAssessmentById.clear();
+    FLastPupilSubjects = nullptr;
 }
 
 // The first visible subject of that abbreviation decides, as a search from the top would.
@@ -215,41 +248,36 @@ bool TEQ10Export::isBilingual(const QVariant& aFachKrz) {
     return FBilingual.value(aFachKrz.toString(), false);
 }
 
-// One statement per block of pupils instead of one per record line; for every
-// (pupil, subject) the first row returned counts, as in a look-up of that pair.
+// One statement for every pupil the main statement can select (its conditions
+// on the pupil), instead of one per record line; for every (pupil, subject) the
+// first row returned counts, as in a look-up of that pair.
 void TEQ10Export::loadLanguageSequences() {
     FSequencesLoaded = true;
     FReihenfolge.clear();
-    QList<qint64> ids;
-    QSet<qint64> seen;
-    const TField id = qryEQ10->FieldByName(QStringLiteral("ID"));
-    const int recNo = qryEQ10->RecNo();
-    for (qryEQ10->First(); !qryEQ10->Eof(); qryEQ10->Next()) {
-        const qint64 v = id.AsInteger();
-        if (!seen.contains(v)) {
-            seen.insert(v);
-            ids << v;
-        }
-    }
-    // Back to the row the caller is on.
-    qryEQ10->First();
-    for (int i = 1; i < recNo; ++i) qryEQ10->Next();
-
-    for (int start = 0; start < ids.size(); start += kIdsPerStatement) {
-        QStringList block;
-        for (int i = start; i < std::min<int>(start + kIdsPerStatement, ids.size()); ++i) block << QString::number(ids[i]);
-        qrySprachenfolge->Close();
-        qrySprachenfolge->SetSQL(QStringLiteral("Select Schueler_ID, Fach_ID, Reihenfolge from SchuelerSprachenfolge "
-                                                "where Schueler_ID in (%1)")
-                                     .arg(block.join(QLatin1Char(','))));
-        qrySprachenfolge->Open();
-        const TField s = qrySprachenfolge->FieldByName(QStringLiteral("Schueler_ID"));
-        const TField f = qrySprachenfolge->FieldByName(QStringLiteral("Fach_ID"));
-        const TField r = qrySprachenfolge->FieldByName(QStringLiteral("Reihenfolge"));
-        for (qrySprachenfolge->First(); !qrySprachenfolge->Eof(); qrySprachenfolge->Next()) {
-            if (s.IsNull() || f.IsNull()) continue;
-            const QString key = pairKey(s.AsInteger(), idKey(f.Value()));
-            if (!FReihenfolge.contains(key)) FReihenfolge.insert(key, r.AsString());
+    FAssessmentById.clear();
+    FLastPupilSubjects = nullptr;
+    qrySprachenfolge->Close();
+    qrySprachenfolge->SetSQL(QStringLiteral("Select Schueler_ID, Fach_ID, Reihenfolge from SchuelerSprachenfolge "
+                                            "where Schueler_ID in (SELECT S.ID FROM Schueler S WHERE %1)")
+                                 .arg(pupilConditions(FSelection)));
+    qrySprachenfolge->SetForwardOnly(true);
+    qrySprachenfolge->Open();
+    const TField s = qrySprachenfolge->FieldByName(QStringLiteral("Schueler_ID"));
+    const TField f = qrySprachenfolge->FieldByName(QStringLiteral("Fach_ID"));
+    const TField r = qrySprachenfolge->FieldByName(QStringLiteral("Reihenfolge"));
+    for (qrySprachenfolge->First(); !qrySprachenfolge->Eof(); qrySprachenfolge->Next()) {
+        if (s.IsNull() || f.IsNull()) continue;
+        const QVariant fach = f.Value();
+        const bool isP = r.AsString() == QStringLiteral("P");
+        qint64 fachId = 0;
+        if (integralId(fach, fachId)) {
+            QVector<QPair<qint64, bool>>& subjects = FAssessmentById[s.AsInteger()];
+            const bool known = std::any_of(subjects.cbegin(), subjects.cend(),
+                                           [fachId](const QPair<qint64, bool>& e) { return e.first == fachId; });
+            if (!known) subjects.append({fachId, isP});
+        } else {
+            const QString key = pairKey(s.AsInteger(), idKey(fach));
+            if (!FReihenfolge.contains(key)) FReihenfolge.insert(key, isP);
         }
     }
     qrySprachenfolge->Close();
@@ -258,7 +286,19 @@ void TEQ10Export::loadLanguageSequences() {
 bool TEQ10Export::isAssessmentExam(int aSchuelerId, const QVariant& aFachId) {
     if (aFachId.isNull() || !aFachId.isValid()) return false;
     if (!FSequencesLoaded) loadLanguageSequences();
-    return FReihenfolge.value(pairKey(aSchuelerId, idKey(aFachId))) == QStringLiteral("P");
+    qint64 fachId = 0;
+    if (integralId(aFachId, fachId)) {
+        // The rows of a pupil come one after the other: look the pupil up once.
+        if (!FLastPupilSubjects || FLastPupil != aSchuelerId) {
+            const auto it = FAssessmentById.constFind(aSchuelerId);
+            FLastPupil = aSchuelerId;
+            FLastPupilSubjects = it == FAssessmentById.cend() ? &FNoSubjects : &it.value();
+        }
+        for (const auto& e : *FLastPupilSubjects)
+            if (e.first == fachId) return e.second;
+        return false;
+    }
+    return FReihenfolge.value(pairKey(aSchuelerId, idKey(aFachId)), false);
 }
 
 int TEQ10Export::WriteExportFile(const QString& aFileName, const TEQ10Selection& aSel, const TEQ10Progress& aProgress) {
@@ -272,30 +312,37 @@ int TEQ10Export::WriteExportFile(const QString& aFileName, const TEQ10Selection&
 
     const int schulnr = FSchulnr != 0 ? FSchulnr : ReadSchulNr();
     int count = 0;
+    int expected = 0;
     struct RunEnd {
         TEQ10Export* self;
         const TEQ10Progress& progress;
-        int& count;
+        int& maximum;
         ~RunEnd() {
             self->closeQueries();
-            if (progress) progress(0, count);
+            if (progress) progress(0, maximum);
         }
-    } runEnd{this, aProgress, count};
+    } runEnd{this, aProgress, expected};
 
     TTextFile file(aFileName);
     file.WriteLn(QString::fromUtf8(aSel.Debug ? kEQ10DiagnosticLine : kEQ10VersionLine));
     file.WriteLn(QString::fromLatin1(kEQ10HeaderLine));
 
+    FSelection = aSel;
     qryEQ10->Close();
     qryEQ10->SetSQL(MainStatement(aSel));
     SendToDebugWindow(qryEQ10->SQL());
+    // Every row is visited once, in order: the rows are read as the loop goes
+    // instead of all being held first; the progress bar's maximum is counted apart.
+    // The result is the number of record lines written.
+    qryEQ10->SetForwardOnly(true);
     qryEQ10->Open();
 
     qryFoerderSP->Close();
     qryFoerderSP->SetSQL(QStringLiteral("SELECT ID, StatistikKrz FROM K_Foerderschwerpunkt") +
                          schoolCondition(QStringLiteral(" WHERE SchulnrEigner=")));
     qryFoerderSP->Open();
-    count = qryEQ10->RecordCount();
+    // Only a progress display needs the number of rows before the first one.
+    if (aProgress) expected = countMainRows(aSel);
     qryFaecher->Close();
     qryFaecher->SetSQL(QStringLiteral("SELECT * FROM EigeneSchule_Faecher WHERE ") +
                        (FSchulnr != 0 ? QStringLiteral("SchulnrEigner=%1 and ").arg(FSchulnr) : QString()) +
@@ -303,7 +350,7 @@ int TEQ10Export::WriteExportFile(const QString& aFileName, const TEQ10Selection&
     qryFaecher->Open();
     FSubjectsLoaded = FSequencesLoaded = false;
 
-    if (aProgress) aProgress(0, count);
+    if (aProgress) aProgress(0, expected);
     qryEQ10->First();
 
     auto field = [this](const char* name) { return qryEQ10->FieldByName(QString::fromLatin1(name)); };
@@ -321,7 +368,7 @@ int TEQ10Export::WriteExportFile(const QString& aFileName, const TEQ10Selection&
     int position = 0;
     const QString yes = QStringLiteral("J");
     while (!qryEQ10->Eof()) {
-        if (aProgress) aProgress(++position, count);
+        if (aProgress) aProgress(++position, expected);
         WriteField(file, schulnr, false);
         const QString klasse = fKlasse.AsString();
         if (klasse != lastKlasse) {
@@ -361,6 +408,7 @@ int TEQ10Export::WriteExportFile(const QString& aFileName, const TEQ10Selection&
             WriteField(file, abschluss, true);
         }
         qryEQ10->Next();
+        ++count;
     }
     file.CloseFile();
     return count;

@@ -4,6 +4,8 @@
 // dialog and the command line share.
 #include <QHash>
 #include <QObject>
+#include <QPair>
+#include <QVector>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -94,7 +96,10 @@ public:
 
 private:
     QString schoolCondition(const QString& aPrefix) const;
+    QString pupilConditions(const TEQ10Selection& aSel) const;
+    QString mainTablesAndConditions(const TEQ10Selection& aSel) const;
     void closeQueries();
+    int countMainRows(const TEQ10Selection& aSel);
     void loadSubjectLanguages();
     void loadLanguageSequences();
     bool isBilingual(const QVariant& aFachKrz);
@@ -102,10 +107,16 @@ private:
 
     QString FConnStr;
     int FSchulnr = 0;
+    TEQ10Selection FSelection;  // of the run in progress
     // Per-run caches of the row look-ups: FachKrz -> taught in another language;
-    // (pupil, subject) -> Reihenfolge of the first language-sequence row.
+    // (pupil, subject) -> Reihenfolge "P" in the first language-sequence row,
+    // by number for integral subject IDs, else by the ID's text.
     bool FSubjectsLoaded = false;
     QHash<QString, bool> FBilingual;
     bool FSequencesLoaded = false;
-    QHash<QString, QString> FReihenfolge;
+    QHash<QString, bool> FReihenfolge;
+    QHash<qint64, QVector<QPair<qint64, bool>>> FAssessmentById;  // pupil -> (subject, "P") in row order
+    qint64 FLastPupil = 0;
+    const QVector<QPair<qint64, bool>>* FLastPupilSubjects = nullptr;
+    const QVector<QPair<qint64, bool>> FNoSubjects;
 };

@@ -43,20 +43,31 @@ const Tables& tables() {
 namespace Codec1252 {
 
 QByteArray encode(const QString& text) {
-    const Tables& t = tables();
     QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
+    encodeAppend(text, out);
+    return out;
+}
+
+void encodeAppend(QStringView text, QByteArray& out) {
+    // Every character gives at most one byte: write into the grown array directly.
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* d = out.data() + start;
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    const Tables* t = nullptr;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
         if (c < 0x80) {
-            out.append(char(c));
+            *d++ = char(c);
             continue;
         }
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
-        auto it = t.fromUnicode.find(c);
-        out.append(it == t.fromUnicode.end() ? '?' : char(it->second));
+        if (!t) t = &tables();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) ++i;
+        auto it = t->fromUnicode.find(c);
+        *d++ = it == t->fromUnicode.end() ? '?' : char(it->second);
     }
-    return out;
+    out.resize(d - out.constData());
 }
 
 QString decode(const QByteArray& bytes) {

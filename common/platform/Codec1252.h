@@ -7,6 +7,8 @@
 namespace Codec1252 {
 // Characters outside the code page become '?', as the Windows conversion does.
 QByteArray encode(const QString& text);
+// As encode, appended to out: writers that convert many small strings reuse one buffer.
+void encodeAppend(QStringView text, QByteArray& out);
 // The five bytes the code page leaves undefined map to U+0081 etc., as on Windows.
 QString decode(const QByteArray& bytes);
 }

@@ -3,6 +3,7 @@
 #include "FormatSettings.h"
 
 #include <QAtomicInt>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -13,6 +14,7 @@
 #include <QSqlRecord>
 
 #include <algorithm>
+#include <sqlite3.h>
 
 QString QuotedStr(const QString& text) {
     QString doubled = text;
@@ -187,47 +189,64 @@ TParameter& paramByName(std::vector<TParameter>& params, const QString& name) {
 
 }  // namespace
 
+namespace {
+
+// Prepares and runs the statement on q, binding the parameters by name.
+void execStatement(QSqlQuery& q, const QString& sql, const std::vector<TParameter>& params) {
+    const TParsedStatement parsed = ParseParameters(sql);
+    bool ok;
+    if (parsed.Occurrences.isEmpty()) {
+        ok = q.exec(sql);
+    } else {
+        ok = q.prepare(parsed.Sql);
+        if (ok) {
+            for (int i = 0; i < parsed.Occurrences.size(); ++i) {
+                const TParameter* p = findParam(params, parsed.Occurrences.at(i));
+                if (!p)
+                    throw EDatabaseError(QStringLiteral("Parameter '%1' hat keinen Wert").arg(parsed.Occurrences.at(i)), sql);
+                // A null QString is an empty text here; only an empty QVariant binds NULL.
+                if (p->Value.typeId() == QMetaType::QString && p->Value.toString().isNull())
+                    q.bindValue(i, QString(QLatin1String("")));
+                else
+                    q.bindValue(i, p->Value);
+            }
+            ok = q.exec();
+        }
+    }
+    if (!ok) throw EDatabaseError(engineMessage(q.lastError()), sql);
+}
+
+// The field names of a result; the second of two equal names gets "_1", like the original components.
+QStringList uniqueFieldNames(const QStringList& names) {
+    QStringList seen;
+    for (const QString& name : names) {
+        QString unique = name;
+        for (int k = 1; seen.contains(unique, Qt::CaseInsensitive); ++k)
+            unique = name + QLatin1Char('_') + QString::number(k);
+        seen.append(unique);
+    }
+    return seen;
+}
+
+QStringList uniqueFieldNames(const QSqlRecord& rec) {
+    QStringList names;
+    for (int i = 0; i < rec.count(); ++i) names << rec.fieldName(i);
+    return uniqueFieldNames(names);
+}
+
+}  // namespace
+
 TStatementResult RunStatement(TADOConnection& connection, const QString& sql,
                               const std::vector<TParameter>& params) {
     QSqlDatabase& db = connection.Database();
-    const TParsedStatement parsed = ParseParameters(sql);
     TStatementResult result;
     {
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        bool ok;
-        if (parsed.Occurrences.isEmpty()) {
-            ok = q.exec(sql);
-        } else {
-            ok = q.prepare(parsed.Sql);
-            if (ok) {
-                for (int i = 0; i < parsed.Occurrences.size(); ++i) {
-                    const TParameter* p = findParam(params, parsed.Occurrences.at(i));
-                    if (!p)
-                        throw EDatabaseError(QStringLiteral("Parameter '%1' hat keinen Wert").arg(parsed.Occurrences.at(i)), sql);
-                    // A null QString is an empty text here; only an empty QVariant binds NULL.
-                    if (p->Value.typeId() == QMetaType::QString && p->Value.toString().isNull())
-                        q.bindValue(i, QString(QLatin1String("")));
-                    else
-                        q.bindValue(i, p->Value);
-                }
-                ok = q.exec();
-            }
-        }
-        if (!ok) throw EDatabaseError(engineMessage(q.lastError()), sql);
+        execStatement(q, sql, params);
         if (q.isSelect()) {
-            const QSqlRecord rec = q.record();
-            QStringList seen;
-            for (int i = 0; i < rec.count(); ++i) {
-                // The second of two equal names gets "_1", like the original components.
-                QString name = rec.fieldName(i);
-                QString unique = name;
-                for (int k = 1; seen.contains(unique, Qt::CaseInsensitive); ++k)
-                    unique = name + QLatin1Char('_') + QString::number(k);
-                seen.append(unique);
-            }
-            result.FieldNames = seen;
-            const int cols = rec.count();
+            result.FieldNames = uniqueFieldNames(q.record());
+            const int cols = result.FieldNames.size();
             while (q.next()) {
                 QVector<QVariant> row(cols);
                 for (int i = 0; i < cols; ++i) row[i] = q.value(i);
@@ -311,6 +330,7 @@ void TADOConnection::Open() {
 
 void TADOConnection::Close() {
     if (FName.isEmpty()) return;
+    emit Closing();
     if (FInTransaction && FDb.isOpen()) FDb.rollback();
     FInTransaction = false;
     FDb.close();
@@ -435,6 +455,157 @@ void TField::SetValue(const QVariant& value) const {
 }
 
 // ---------------------------------------------------------------------------
+// Forward-only row streams
+
+// The running statement of a forward-only query and its current row.
+class TRowStream {
+public:
+    virtual ~TRowStream() = default;
+    // Moves to the next row; false at the end. Raises EDatabaseError on failure.
+    virtual bool next() = 0;
+    // A field of the current row (valid after next() returned true).
+    virtual QVariant value(int index) = 0;
+    QStringList FieldNames;
+};
+
+namespace {
+
+// Through Qt's driver. A forward-only PostgreSQL query would stream in
+// single-row mode and be cut off by the next statement on the connection, so
+// there the result stays in the client library and only the current row is converted.
+class TQtRowStream final : public TRowStream {
+public:
+    TQtRowStream(QSqlDatabase& db, TDbEngine engine, const QString& sql, const std::vector<TParameter>& params)
+        : FQuery(db), FSql(sql) {
+        FQuery.setForwardOnly(engine == TDbEngine::SQLite);
+        execStatement(FQuery, sql, params);
+        if (!FQuery.isSelect()) throw EDatabaseError(QStringLiteral("Die Abfrage liefert keine Datenmenge."), sql);
+        FieldNames = uniqueFieldNames(FQuery.record());
+        FRow.resize(FieldNames.size());
+    }
+    bool next() override {
+        if (!FQuery.next()) {
+            if (FQuery.lastError().isValid()) throw EDatabaseError(engineMessage(FQuery.lastError()), FSql);
+            return false;
+        }
+        for (int i = 0; i < FRow.size(); ++i) FRow[i] = FQuery.value(i);
+        return true;
+    }
+    QVariant value(int index) override { return FRow.value(index); }
+
+private:
+    QSqlQuery FQuery;
+    QString FSql;
+    QVector<QVariant> FRow;
+};
+
+// Straight on the SQLite handle of the connection: a field is converted only
+// when it is read, with the types Qt's driver gives (integer as qlonglong,
+// real as double, text as QString, blob as QByteArray, NULL as a null value).
+class TSqliteRowStream final : public TRowStream {
+public:
+    TSqliteRowStream(sqlite3* db, const QString& sql, const std::vector<TParameter>& params) : FDb(db), FSql(sql) {
+        const TParsedStatement parsed = ParseParameters(sql);
+        const QByteArray text = parsed.Sql.toUtf8();
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &FStmt, nullptr) != SQLITE_OK) fail();
+        if (!FStmt) throw EDatabaseError(QStringLiteral("Die Abfrage liefert keine Datenmenge."), sql);
+        for (int i = 0; i < parsed.Occurrences.size(); ++i) {
+            const TParameter* p = findParam(params, parsed.Occurrences.at(i));
+            if (!p) throw EDatabaseError(QStringLiteral("Parameter '%1' hat keinen Wert").arg(parsed.Occurrences.at(i)), sql);
+            if (bind(i + 1, p->Value) != SQLITE_OK) fail();
+        }
+        const int cols = sqlite3_column_count(FStmt);
+        if (cols == 0) throw EDatabaseError(QStringLiteral("Die Abfrage liefert keine Datenmenge."), sql);
+        QStringList names;
+        for (int i = 0; i < cols; ++i) names << QString::fromUtf8(sqlite3_column_name(FStmt, i));
+        FieldNames = uniqueFieldNames(names);
+        FRow.resize(cols);
+        FRead.assign(size_t(cols), false);
+    }
+    ~TSqliteRowStream() override { sqlite3_finalize(FStmt); }
+    bool next() override {
+        std::fill(FRead.begin(), FRead.end(), false);
+        const int rc = sqlite3_step(FStmt);
+        if (rc == SQLITE_ROW) return true;
+        if (rc != SQLITE_DONE) fail();
+        return false;
+    }
+    QVariant value(int index) override {
+        if (index < 0 || index >= FRow.size()) return {};
+        if (!FRead[size_t(index)]) {
+            FRow[index] = column(index);
+            FRead[size_t(index)] = true;
+        }
+        return FRow.at(index);
+    }
+
+private:
+    [[noreturn]] void fail() const { throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(FDb)), FSql); }
+
+    // As Qt's driver binds: a null QString is an empty text, only an empty QVariant is NULL.
+    int bind(int i, const QVariant& v) {
+        if (!v.isValid() || (v.isNull() && v.typeId() != QMetaType::QString)) return sqlite3_bind_null(FStmt, i);
+        switch (v.typeId()) {
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            return sqlite3_bind_blob(FStmt, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        }
+        case QMetaType::Int:
+        case QMetaType::Bool:
+            return sqlite3_bind_int(FStmt, i, v.toInt());
+        case QMetaType::Double:
+            return sqlite3_bind_double(FStmt, i, v.toDouble());
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+            return sqlite3_bind_int64(FStmt, i, v.toLongLong());
+        case QMetaType::QDateTime:
+            return bindText(i, v.toDateTime().toString(Qt::ISODateWithMs));
+        case QMetaType::QTime:
+            return bindText(i, v.toTime().toString(QStringLiteral("hh:mm:ss.zzz")));
+        default:
+            return bindText(i, v.toString());
+        }
+    }
+    int bindText(int i, const QString& s) {
+        return sqlite3_bind_text16(FStmt, i, s.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(s.utf16()), int(s.size() * sizeof(QChar)), SQLITE_TRANSIENT);
+    }
+
+    QVariant column(int i) const {
+        switch (sqlite3_column_type(FStmt, i)) {
+        case SQLITE_INTEGER:
+            return QVariant(qlonglong(sqlite3_column_int64(FStmt, i)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(FStmt, i));
+        case SQLITE_NULL:
+            return QVariant();
+        case SQLITE_BLOB: {
+            const void* p = sqlite3_column_blob(FStmt, i);
+            return QVariant(QByteArray(static_cast<const char*>(p), sqlite3_column_bytes(FStmt, i)));
+        }
+        default: {
+            // Plain ASCII is the same in every decoding; anything else goes through
+            // SQLite's own UTF-16 conversion, as Qt's driver reads it.
+            const unsigned char* p = sqlite3_column_text(FStmt, i);
+            const int n = sqlite3_column_bytes(FStmt, i);
+            bool ascii = true;
+            for (int k = 0; k < n && ascii; ++k) ascii = p[k] < 0x80;
+            if (ascii) return QVariant(QString::fromLatin1(reinterpret_cast<const char*>(p), n));
+            const void* w = sqlite3_column_text16(FStmt, i);
+            return QVariant(QString(static_cast<const QChar*>(w), sqlite3_column_bytes16(FStmt, i) / qsizetype(sizeof(QChar))));
+        }
+        }
+    }
+
+    sqlite3* FDb;
+    QString FSql;
+    sqlite3_stmt* FStmt = nullptr;
+    QVector<QVariant> FRow;
+    std::vector<bool> FRead;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
 // TADOQuery
 
 TADOQuery::TADOQuery(QObject* parent) : QObject(parent) {}
@@ -489,6 +660,10 @@ void TADOQuery::takeMasterParameters() {
 void TADOQuery::Open() {
     if (Active()) return;
     takeMasterParameters();
+    if (FForwardOnly) {
+        openStream();
+        return;
+    }
     TStatementResult result = RunStatement(*connectionOrThrow(), FSQL, FParams);
     if (result.RowsAffected >= 0 && result.FieldNames.isEmpty())
         throw EDatabaseError(QStringLiteral("Die Abfrage liefert keine Datenmenge."), FSQL);
@@ -512,6 +687,53 @@ void TADOQuery::Open() {
     scrolled(true);
 }
 
+void TADOQuery::openStream() {
+    // A filter is evaluated over all rows, which this cursor never holds.
+    if (FFiltered && !FFilter.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("Ein Filter ist bei einer nur vorwärts lesbaren Datenmenge nicht möglich."), FSQL);
+    TADOConnection* connection = connectionOrThrow();
+    QSqlDatabase& db = connection->Database();
+    sqlite3* handle = nullptr;
+    if (connection->Engine() == TDbEngine::SQLite) {
+        const QVariant h = db.driver()->handle();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) handle = *static_cast<sqlite3* const*>(h.constData());
+    }
+    std::unique_ptr<TRowStream> stream;
+    if (handle) stream = std::make_unique<TSqliteRowStream>(handle, FSQL, FParams);
+    else stream = std::make_unique<TQtRowStream>(db, connection->Engine(), FSQL, FParams);
+    FFieldNames = stream->FieldNames;
+    FStream = std::move(stream);
+    connect(connection, &TADOConnection::Closing, this, &TADOQuery::connectionClosing, Qt::UniqueConnection);
+    FStreamRecNo = 0;
+    FState = TDataSetState::dsBrowse;
+    try {
+        FEof = !fetchStreamRow();
+    } catch (...) {
+        closeInternal(false);
+        throw;
+    }
+    FCursor = 0;
+    FBof = true;
+    emit AfterOpen();
+    scrolled(true);
+}
+
+// Moves to the next row; false at the end of the result.
+bool TADOQuery::fetchStreamRow() {
+    if (!FStream->next()) return false;
+    ++FStreamRecNo;
+    return true;
+}
+
+void TADOQuery::connectionClosing() {
+    if (FStream) closeInternal(true);
+}
+
+void TADOQuery::requireRandomAccess() const {
+    if (FStream)
+        throw EDatabaseError(QStringLiteral("Die Datenmenge kann nur vorwärts gelesen werden."), FSQL);
+}
+
 void TADOQuery::Close() { closeInternal(true); }
 
 void TADOQuery::closeInternal(bool notifyDetails) {
@@ -522,6 +744,8 @@ void TADOQuery::closeInternal(bool notifyDetails) {
     FRows.clear();
     FVisible.clear();
     FEditBuffer.clear();
+    FStream.reset();
+    FStreamRecNo = 0;
     FCursor = 0;
     FBof = FEof = true;
     emit AfterClose();
@@ -567,6 +791,11 @@ void TADOQuery::masterChanged() {
 void TADOQuery::First() {
     if (!Active()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist geschlossen."), FSQL);
     Cancel();
+    if (FStream) {
+        // Still on the first row: nothing to do; anything later cannot be read again.
+        if (FStreamRecNo > 1) requireRandomAccess();
+        return;
+    }
     const bool moved = FCursor != 0;
     FCursor = 0;
     FBof = true;
@@ -577,6 +806,16 @@ void TADOQuery::First() {
 void TADOQuery::Next() {
     if (!Active()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist geschlossen."), FSQL);
     Cancel();
+    if (FStream) {
+        if (FEof) return;
+        if (fetchStreamRow()) {
+            FBof = false;
+            scrolled(true);
+        } else {
+            FEof = true;
+        }
+        return;
+    }
     if (FCursor + 1 < int(FVisible.size())) {
         ++FCursor;
         FBof = FEof = false;
@@ -588,6 +827,7 @@ void TADOQuery::Next() {
 
 void TADOQuery::Prior() {
     if (!Active()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist geschlossen."), FSQL);
+    requireRandomAccess();
     Cancel();
     if (FCursor > 0) {
         --FCursor;
@@ -600,6 +840,7 @@ void TADOQuery::Prior() {
 
 void TADOQuery::Last() {
     if (!Active()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist geschlossen."), FSQL);
+    requireRandomAccess();
     Cancel();
     const int last = std::max(0, int(FVisible.size()) - 1);
     const bool moved = FCursor != last;
@@ -673,12 +914,14 @@ QVariant TADOQuery::lookupValue(const Lookup& lookup, int row) const {
 
 QVariant TADOQuery::valueAt(int row, int index) const {
     if (index >= FFieldNames.size()) return lookupValue(FLookups[index - FFieldNames.size()], row);
+    if (FStream) return FStream->value(index);  // the current row is the only one
     if (FState == TDataSetState::dsEdit && !FVisible.empty() && row == FVisible[FCursor])
         return FEditBuffer.value(index);
     return FRows.at(row).value(index);
 }
 
 QVariant TADOQuery::currentValue(int index) const {
+    if (FStream) return FStreamRecNo > 0 ? valueAt(0, index) : QVariant();
     if (!Active() || FVisible.empty()) return {};
     return valueAt(FVisible[FCursor], index);
 }
@@ -728,6 +971,7 @@ bool TADOQuery::Locate(const QString& keyFields, const QVariantList& values) {
         FieldByName(n);  // raises for an unknown field
         idx.append(fieldIndex(n));
     }
+    requireRandomAccess();
     Cancel();
     for (int i = 0; i < int(FVisible.size()); ++i) {
         bool all = true;
@@ -749,8 +993,10 @@ void TADOQuery::SetFilter(const QString& filter) {
 }
 
 void TADOQuery::SetFiltered(bool filtered) {
+    if (filtered && Active() && !FFilter.trimmed().isEmpty()) requireRandomAccess();
     FFiltered = filtered;
     if (!Active()) return;
+    if (FStream) return;  // unfiltered already
     Cancel();
     FVisible.clear();
     for (int i = 0; i < FRows.size(); ++i) FVisible.push_back(i);
@@ -861,6 +1107,7 @@ QString TADOQuery::baseTable() const {
 void TADOQuery::Edit() {
     if (!Active()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist geschlossen."), FSQL);
     if (FState == TDataSetState::dsEdit) return;
+    requireRandomAccess();
     if (FVisible.empty()) throw EDatabaseError(QStringLiteral("Die Datenmenge ist leer; es gibt keinen Datensatz zum Ändern."), FSQL);
     FEditBuffer = FRows.at(FVisible[FCursor]);
     FState = TDataSetState::dsEdit;

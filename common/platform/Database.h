@@ -2,7 +2,8 @@
 // The data layer the plug-ins reach the host database through, modelled on the
 // ADO components they were written against: a connection opened from an
 // ADO-style connection string, queries with ":Name" parameters and a static
-// (fully read) cursor, commands that return the number of affected rows.
+// (fully read) cursor or, on request, a forward-only one, commands that return
+// the number of affected rows.
 //
 // Engines:
 //   "Data Source=<file>"  opens that SQLite file. Provider names of the Jet/ACE
@@ -25,6 +26,8 @@
 
 #include <memory>
 #include <vector>
+
+class TRowStream;
 
 // The one quoting helper: the text in single quotes, inner single quotes doubled.
 QString QuotedStr(const QString& text);
@@ -84,6 +87,10 @@ public:
 
     // The open Qt connection (opens it first when needed).
     QSqlDatabase& Database();
+
+signals:
+    // Before the Qt connection goes away: queries still reading from it let go.
+    void Closing();
 
 private:
     QString FConnectionString;
@@ -156,6 +163,14 @@ public:
     TParameter& ParamByName(const QString& name);
     QStringList ParamNames() const;
 
+    // A forward-only cursor reads one row at a time from the database instead of
+    // holding the whole result, for runs that visit every row once in order.
+    // It takes effect at the next Open. While it is open, RecordCount is -1
+    // (unknown, as with the original components), First is allowed only before
+    // the first Next, and Prior, Last, Locate, Edit and filters raise EDatabaseError.
+    void SetForwardOnly(bool forwardOnly) { FForwardOnly = forwardOnly; }
+    bool ForwardOnly() const { return FForwardOnly; }
+
     void Open();
     void Close();
     bool Active() const { return FState != TDataSetState::dsInactive; }
@@ -170,10 +185,10 @@ public:
     void Last();
     bool Eof() const { return FEof; }
     bool Bof() const { return FBof; }
-    bool IsEmpty() const { return FVisible.empty(); }
-    int RecordCount() const { return int(FVisible.size()); }
+    bool IsEmpty() const { return FStream ? FStreamRecNo == 0 : FVisible.empty(); }
+    int RecordCount() const { return FStream ? -1 : int(FVisible.size()); }
     // 1-based number of the current row; 0 when there is none.
-    int RecNo() const { return FVisible.empty() ? 0 : FCursor + 1; }
+    int RecNo() const { return FStream ? FStreamRecNo : FVisible.empty() ? 0 : FCursor + 1; }
 
     int FieldCount() const { return FFieldNames.size() + int(FLookups.size()); }
     QStringList FieldNames() const;
@@ -235,6 +250,10 @@ private:
     QVariant lookupValue(const Lookup& lookup, int row) const;
     void setCurrentValue(int index, const QVariant& value) const;
     void applyFilter();
+    void openStream();
+    bool fetchStreamRow();
+    void requireRandomAccess() const;
+    void connectionClosing();
     void scrolled(bool moved);
     void masterChanged();
     void masterClosed(const QStringList& masterFields);
@@ -260,6 +279,10 @@ private:
     QList<QPointer<TADOQuery>> FDetails;
     std::vector<Lookup> FLookups;
     mutable QVector<QVariant> FEditBuffer;
+    // The forward-only cursor: the running statement and its current row.
+    bool FForwardOnly = false;
+    std::unique_ptr<TRowStream> FStream;
+    int FStreamRecNo = 0;
 };
 
 // A statement that returns no rows, with ":Name" parameters.

@@ -227,9 +227,22 @@ void TStringList::SaveToFile(const QString& fileName) const {
         throw EInOutError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2").arg(fileName, f.errorString()));
 }
 
+// Text is encoded into one reused buffer and handed to the file in large
+// blocks, not one small array per call.
+namespace {
+constexpr qsizetype kTextFileBlock = 64 * 1024;
+}
+
 struct TTextFile::Impl {
     QSaveFile file;
-    explicit Impl(const QString& name) : file(name) {}
+    QByteArray buffer;
+    explicit Impl(const QString& name) : file(name) { buffer.reserve(kTextFileBlock + 1024); }
+    bool flush() {
+        if (buffer.isEmpty()) return true;
+        const bool ok = file.write(buffer) == buffer.size();
+        buffer.resize(0);
+        return ok;
+    }
 };
 
 TTextFile::TTextFile(const QString& fileName) : d(new Impl(fileName)), FFileName(fileName) {
@@ -245,18 +258,23 @@ TTextFile::~TTextFile() {
     delete d;
 }
 
-void TTextFile::Write(const QString& text) {
+void TTextFile::Write(QStringView text) {
     if (!d) throw EInOutError(QStringLiteral("Die Datei %1 ist nicht geöffnet").arg(FFileName));
-    const QByteArray b = Codec1252::encode(text);
-    if (d->file.write(b) != b.size())
+    Codec1252::encodeAppend(text, d->buffer);
+    if (d->buffer.size() >= kTextFileBlock && !d->flush())
         throw EInOutError(QStringLiteral("Fehler beim Schreiben in %1: %2").arg(FFileName, d->file.errorString()));
 }
 
-void TTextFile::WriteLn(const QString& text) { Write(text + QStringLiteral("\r\n")); }
+void TTextFile::WriteLn(QStringView text) {
+    Write(text);
+    Write(QStringView(u"\r\n"));
+}
 
 void TTextFile::CloseFile() {
     if (!d) return;
-    const bool ok = d->file.commit();
+    const bool flushed = d->flush();
+    const bool ok = flushed && d->file.commit();
+    if (!flushed) d->file.cancelWriting();
     const QString err = d->file.errorString();
     delete d;
     d = nullptr;

@@ -75,8 +75,11 @@ public:
     TTextFile(const TTextFile&) = delete;
     TTextFile& operator=(const TTextFile&) = delete;
 
-    void Write(const QString& text);
-    void WriteLn(const QString& text = {});
+    void Write(const QString& text) { Write(QStringView(text)); }
+    void Write(QStringView text);
+    void Write(QChar c) { Write(QStringView(&c, 1)); }
+    void WriteLn(const QString& text) { WriteLn(QStringView(text)); }
+    void WriteLn(QStringView text = {});
     void CloseFile();
     const QString& FileName() const { return FFileName; }
 

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <limits>
 #include <quazip.h>
 
 using namespace testing_support;
@@ -188,9 +189,35 @@ TEST(WriteFieldTest, WritesTrimmedFieldsWithSeparatorAndLineEnd) {
         WriteField(f, QVariant(), false);
         WriteField(f, QVariant(2.5), false);
         WriteField(f, QVariant(42), true);
+        // Integers of every width and sign, text trimmed of control characters too.
+        WriteField(f, QVariant(-7), false);
+        WriteField(f, QVariant(std::numeric_limits<qlonglong>::min()), false);
+        WriteField(f, QVariant(std::numeric_limits<qulonglong>::max()), false);
+        WriteField(f, QVariant(0u), false);
+        WriteField(f, QVariant(QString::fromUtf8("\t a;b \x01")), false);
+        WriteField(f, QVariant(QString::fromUtf8("€ \U0001F600")), true);
         f.CloseFile();
     }
-    EXPECT_EQ(readFile(path), QByteArray("M\xFCller;;2,5;42\r\n"));
+    EXPECT_EQ(readFile(path), QByteArray("M\xFCller;;2,5;42\r\n"
+                                         "-7;-9223372036854775808;18446744073709551615;0;a;b;\x80 ?\r\n"));
+}
+
+// The file is written in blocks: a long run of lines arrives whole and in order.
+TEST(TextFileTest, ALongFileArrivesWhole) {
+    const QString path = tempDir() + "/lang.txt";
+    QByteArray expected;
+    {
+        TTextFile f(path);
+        for (int i = 0; i < 20000; ++i) {
+            f.Write(QString::number(i));
+            f.Write(QChar(0xE4));
+            f.WriteLn(QStringLiteral("x"));
+            expected += QByteArray::number(i) + "\xE4x\r\n";
+        }
+        EXPECT_FALSE(QFile::exists(path));  // only under its name once closed
+        f.CloseFile();
+    }
+    EXPECT_EQ(readFile(path), expected);
 }
 
 TEST(TextFileTest, AFileGivenUpLeavesNothingBehind) {

@@ -398,3 +398,126 @@ TEST_F(DatabaseTest, AQueryWithAConnectionStringOfItsOwn) {
     q.Open();
     EXPECT_EQ(q.FieldByName(QStringLiteral("N")).AsInteger(), 3);
 }
+
+// A forward-only cursor reads the same rows in the same order, one at a time,
+// while other statements keep running on the connection.
+TEST_F(DatabaseTest, AForwardOnlyCursorReadsEveryRowOnceWhileOthersUseTheConnection) {
+    TADOQuery q(conn.get());
+    q.SetForwardOnly(true);
+    q.SetSQL(QStringLiteral("SELECT S.Name, S.Bemerkung, L.NotenKrz FROM Schueler S, Abschnitte A, Leistungen L "
+                            "WHERE S.ID = A.Schueler_ID AND A.ID = L.Abschnitt_ID AND S.Status = :Status ORDER BY L.ID"));
+    q.ParamByName(QStringLiteral("Status")).SetValue(2);
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), -1);  // unknown until the end
+    EXPECT_FALSE(q.IsEmpty());
+    q.First();  // still on the first row: allowed
+    const TField name = q.FieldByName(QStringLiteral("Name"));
+    const TField note = q.FieldByName(QStringLiteral("NotenKrz"));
+    const TField bemerkung = q.FieldByName(QStringLiteral("Bemerkung"));
+    QStringList rows;
+    for (; !q.Eof(); q.Next()) {
+        rows << name.AsString() + QLatin1Char('/') + note.AsString() + QLatin1Char('/') +
+                    (bemerkung.IsNull() ? QStringLiteral("null") : bemerkung.AsString());
+        EXPECT_EQ(q.RecNo(), rows.size());
+        // Reads and writes of other statements in the middle of the run cut nothing off.
+        TADOQuery other(conn.get());
+        other.SetSQL(QStringLiteral("SELECT * FROM Faecher ORDER BY ID"));
+        other.Open();
+        EXPECT_EQ(other.RecordCount(), 3);
+        EXPECT_EQ(conn->Execute(QStringLiteral("UPDATE Faecher SET Sortierung = Sortierung + 1 WHERE ID = 1")), 1);
+    }
+    EXPECT_EQ(rows, QStringList({"Adler/2/null", "Adler/3-/null", "Berg/1/x", "Adler/4/null"}));
+    q.Next();  // at the end: stays there
+    EXPECT_TRUE(q.Eof());
+
+    // The statement runs again from its start.
+    q.Requery();
+    EXPECT_EQ(note.AsString(), QStringLiteral("2"));
+    q.Close();
+    q.SetSQL(QStringLiteral("SELECT * FROM Schueler WHERE ID < 0"));
+    q.Open();
+    EXPECT_TRUE(q.Eof());
+    EXPECT_TRUE(q.IsEmpty());
+    EXPECT_EQ(q.RecNo(), 0);
+    EXPECT_TRUE(q.FieldByName(QStringLiteral("Name")).IsNull());
+}
+
+TEST_F(DatabaseTest, AForwardOnlyCursorRefusesToGoBack) {
+    TADOQuery q(conn.get());
+    q.SetForwardOnly(true);
+    q.SetSQL(QStringLiteral("SELECT * FROM Schueler ORDER BY ID"));
+    q.Open();
+    q.Next();
+    ASSERT_EQ(q.FieldByName(QStringLiteral("Name")).AsString(), QStringLiteral("Berg"));
+    EXPECT_THROW(q.First(), EDatabaseError);
+    EXPECT_THROW(q.Prior(), EDatabaseError);
+    EXPECT_THROW(q.Last(), EDatabaseError);
+    EXPECT_THROW(q.Locate(QStringLiteral("ID"), 1), EDatabaseError);
+    EXPECT_THROW(q.Edit(), EDatabaseError);
+    q.SetFilter(QStringLiteral("Status = 2"));
+    EXPECT_THROW(q.SetFiltered(true), EDatabaseError);
+    // Nothing of that moved the cursor.
+    EXPECT_EQ(q.FieldByName(QStringLiteral("Name")).AsString(), QStringLiteral("Berg"));
+    // A filter set before Open is refused at Open.
+    q.Close();
+    q.SetFiltered(true);
+    EXPECT_THROW(q.Open(), EDatabaseError);
+    EXPECT_FALSE(q.Active());
+}
+
+TEST_F(DatabaseTest, AForwardOnlyCursorClosesWithItsConnection) {
+    TADOQuery q(conn.get());
+    q.SetForwardOnly(true);
+    q.SetSQL(QStringLiteral("SELECT * FROM Schueler ORDER BY ID"));
+    q.Open();
+    conn->Close();
+    EXPECT_FALSE(q.Active());
+    // Opening again opens the connection again.
+    q.Open();
+    EXPECT_EQ(q.FieldByName(QStringLiteral("Name")).AsString(), QStringLiteral("Adler"));
+}
+
+// Both cursors give the same values of the same types, parameters bound alike.
+TEST_F(DatabaseTest, AForwardOnlyCursorReadsTheValuesTheStaticOneReads) {
+    conn->Execute(QStringLiteral("CREATE TABLE Werte (ID INTEGER PRIMARY KEY, T VARCHAR(40), I INTEGER, R DOUBLE PRECISION, "
+                                 "N VARCHAR(10), B BYTEA, E VARCHAR(10))"));
+    TADOCommand insert(conn.get());
+    insert.SetCommandText(QStringLiteral("INSERT INTO Werte VALUES (:id, :t, :i, :r, :n, :b, :e)"));
+    const QList<QVariantList> rows{
+        {1, QString::fromUtf8(" Müßig-Ærø € 😀 "), -42, 2.5, QVariant(), QByteArray("\x00\xFFz", 3), QString()},
+        {2, QStringLiteral("ascii"), 7, -0.125, QStringLiteral("n"), QByteArray(), QStringLiteral("x")},
+    };
+    for (const QVariantList& r : rows) {
+        const char* names[] = {"id", "t", "i", "r", "n", "b", "e"};
+        for (int k = 0; k < r.size(); ++k) insert.ParamByName(QString::fromLatin1(names[k])).SetValue(r[k]);
+        insert.Execute();
+    }
+    auto read = [&](bool forwardOnly) {
+        TADOQuery q(conn.get());
+        q.SetForwardOnly(forwardOnly);
+        // A null text parameter matches the empty text stored for it.
+        q.SetSQL(QStringLiteral("SELECT * FROM Werte WHERE E = :e OR ID = :id ORDER BY ID"));
+        q.ParamByName(QStringLiteral("e")).SetValue(QString());
+        q.ParamByName(QStringLiteral("id")).SetValue(2);
+        q.Open();
+        QList<QVariantList> values;
+        for (q.First(); !q.Eof(); q.Next()) {
+            QVariantList v;
+            for (int i = 0; i < q.FieldCount(); ++i) v << (q.Fields(i).IsNull() ? QVariant() : q.Fields(i).Value());
+            values << v;
+        }
+        return values;
+    };
+    const QList<QVariantList> full = read(false);
+    const QList<QVariantList> streamed = read(true);
+    ASSERT_EQ(full.size(), 2);
+    ASSERT_EQ(streamed.size(), 2);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < full[r].size(); ++c) {
+            SCOPED_TRACE(testing::Message() << "Zeile " << r << ", Spalte " << c);
+            EXPECT_EQ(streamed[r][c].typeId(), full[r][c].typeId());
+            EXPECT_EQ(streamed[r][c], full[r][c]);
+        }
+    EXPECT_EQ(streamed[0][1].toString(), QString::fromUtf8(" Müßig-Ærø € 😀 "));
+    EXPECT_EQ(streamed[0][5].toByteArray(), QByteArray("\x00\xFFz", 3));
+}
