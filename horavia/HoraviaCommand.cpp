@@ -138,6 +138,7 @@ TKueart kindOf(const QString& name, bool plansOnly) {
 void openPlan(const QString& file) {
     if (!QFileInfo(file).isFile()) throw EInOutError(QStringLiteral("Die Plandatei %1 gibt es nicht.").arg(file));
     auto plan = std::make_unique<TWplFile>(file, 1);
+    plan->WriteBackOnClose = false;  // info, list and export only read
     if (plan->Status() != 0) throw EInOutError(QStringLiteral("Die Plandatei %1 konnte nicht geöffnet werden.").arg(file));
     SetCurrentPlanFile(std::move(plan));
     LoadAllKuerzel();

@@ -420,7 +420,7 @@ TWplFile::TWplFile(const QString& Filename, uint16_t Mode) : Ffile(std::make_uni
 }
 
 TWplFile::~TWplFile() {
-    if (FStatus == 0) writeBack();
+    if (FStatus == 0 && WriteBackOnClose) writeBack();
     Ffile->close();
 }
 

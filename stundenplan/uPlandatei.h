@@ -166,6 +166,10 @@ public:
     TWplFile(const TWplFile&) = delete;
     TWplFile& operator=(const TWplFile&) = delete;
 
+    // False for jobs that only read: closing then leaves the file exactly as it was
+    // (opening counts the week on, which would otherwise be written back).
+    bool WriteBackOnClose = true;
+
     const TWplHeader& Header() const { return FHeader; }
     int16_t FileVersion() const { return FTyp; }
     QString FileDate() const { return GetFileDate(); }

@@ -3,6 +3,7 @@
 #include "PlanFileWriter.h"
 #include "TestSupport.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -84,6 +85,20 @@ TEST(PlanCommand, NewInfoAndListOnFreshAndBrokenFiles) {
     r = veltra({"plan", "--help"});
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(r.out.startsWith("Aufruf: veltra plan new DATEI"));
+}
+
+TEST(PlanCommand, ReadingJobsLeaveTheFileAsItWas) {
+    const QString file = makeSchool("unberuehrt.wpl");
+    // A header last opened in another week: opening counts the week on.
+    QByteArray bytes = readFile(file);
+    bytes[232] = char(QDate::currentDate().weekNumber() % 52 + 1);
+    writeFile(file, bytes);
+    const QString out = tempDir() + "/unberuehrt-out";
+    QDir().mkpath(out);
+    EXPECT_EQ(veltra({"plan", "info", file}).code, 0);
+    EXPECT_EQ(veltra({"plan", "list", file, "--kind", "klasse"}).code, 0);
+    EXPECT_EQ(veltra({"plan", "export", file, "--kind", "klasse", "--all", "--format", "html", "--out", out}).code, 0);
+    EXPECT_EQ(readFile(file), bytes);
 }
 
 TEST(PlanCommand, ListAndExportTheChosenPlans) {
