@@ -1,4 +1,5 @@
 #include "HoraviaCommand.h"
+#include "Console.h"
 
 #include "Dialogs.h"
 #include "Exceptions.h"
@@ -45,11 +46,6 @@ QString HoraviaCommandUsage() {
 }
 
 namespace {
-void print(std::FILE* f, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), f);
-    std::fputc('\n', f);
-    std::fflush(f);
-}
 
 // Messages of the data layer go to stderr; a question takes its first button.
 class ConsoleDialogs : public Dialogs {
@@ -57,7 +53,7 @@ public:
     ConsoleDialogs() : FPrevious(&Dialogs::instance()) { Dialogs::setInstance(this); }
     ~ConsoleDialogs() override { Dialogs::setInstance(FPrevious == this ? nullptr : FPrevious); }
     int MessageDlg(const QString& msg, TMsgDlgType, TMsgDlgButtons, const QString&, TDlgPosition) override {
-        print(stderr, msg);
+        PrintLine(stderr, msg);
         return mrOk;
     }
     bool SelectDirectory(const QString&, QString&) override { return false; }
@@ -169,7 +165,7 @@ int jobNew(const TArgs& a) {
         QFile::remove(temp);
         throw EInOutError(QStringLiteral("Die Plandatei %1 konnte nicht erstellt werden.").arg(a.File));
     }
-    print(stdout, QStringLiteral("Plandatei %1 angelegt.").arg(a.File));
+    PrintLine(stdout, QStringLiteral("Plandatei %1 angelegt.").arg(a.File));
     return 0;
 }
 
@@ -191,7 +187,7 @@ int jobInfo(const TArgs& a) {
         << QStringLiteral("Kommentar: %1").arg(o.kommentar)
         << QStringLiteral("Schulform: %1").arg(o.Schulform);
     for (int k = 0; k < StoredKueArten; ++k) out << QStringLiteral("%1: %2").arg(KueArtName(TKueart(k))).arg(KueCount[size_t(k)]);
-    print(stdout, out.join(QLatin1Char('\n')));
+    PrintLine(stdout, out.join(QLatin1Char('\n')));
     return 0;
 }
 
@@ -201,7 +197,7 @@ int jobList(const TArgs& a) {
     openPlan(a.File);
     QStringList names;
     for (int i : catalogue(k)) names << KuerzelName(i).trimmed();
-    if (!names.isEmpty()) print(stdout, names.join(QLatin1Char('\n')));
+    if (!names.isEmpty()) PrintLine(stdout, names.join(QLatin1Char('\n')));
     return 0;
 }
 
@@ -287,7 +283,7 @@ int RunHoraviaCommand(int argc, char** argv) {
     try {
         const TArgs a = parseArgs(argc, argv);
         if (a.Help) {
-            print(stdout, HoraviaCommandUsage());
+            PrintLine(stdout, HoraviaCommandUsage());
             return 0;
         }
         if (a.Job == QStringLiteral("new")) return jobNew(a);
@@ -296,14 +292,14 @@ int RunHoraviaCommand(int argc, char** argv) {
         if (a.Job == QStringLiteral("export")) return jobExport(a);
         throw TUsageError{QStringLiteral("Unbekannter Auftrag \"%1\".").arg(a.Job)};
     } catch (const TUsageError& e) {
-        print(stderr, e.Text);
-        print(stderr, HoraviaCommandUsage());
+        PrintLine(stderr, e.Text);
+        PrintLine(stderr, HoraviaCommandUsage());
         return 2;
     } catch (const Exception& e) {
-        print(stderr, e.Message());
+        PrintLine(stderr, e.Message());
         return 1;
     } catch (const std::exception& e) {
-        print(stderr, QString::fromLocal8Bit(e.what()));
+        PrintLine(stderr, QString::fromLocal8Bit(e.what()));
         return 1;
     }
 }

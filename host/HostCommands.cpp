@@ -1,5 +1,6 @@
 #include "HostCommands.h"
 
+#include "Console.h"
 #include "Exceptions.h"
 #include "Guards.h"
 #include "PluginLoader.h"
@@ -26,10 +27,7 @@ const TPluginCommandInfo kPluginCommands[] = {
     {"eq10", "libtavex.so", "EQ10-Exportdatei für die zentralen Prüfungen schreiben (Tavex)"},
 };
 
-void printErr(const QString& s) {
-    std::fputs(s.toLocal8Bit().constData(), stderr);
-    std::fputc('\n', stderr);
-}
+void printErr(const QString& s) { PrintLine(stderr, s); }
 }  // namespace
 
 QString PluginLibraryForCommand(const QString& command) {

@@ -1,4 +1,5 @@
 #include "TavexCommand.h"
+#include "Console.h"
 
 #include "EQ10Export.h"
 #include "Exceptions.h"
@@ -33,11 +34,6 @@ QString TavexCommandUsage() {
 }
 
 namespace {
-void print(std::FILE* f, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), f);
-    std::fputc('\n', f);
-    std::fflush(f);
-}
 
 struct TExportOptions {
     QMap<QString, QString> Values;
@@ -88,13 +84,13 @@ QString parseOptions(int argc, char** argv, int first, TExportOptions& opts) {
 int runExport(const TExportOptions& opts, std::FILE* out, std::FILE* err) {
     const QString dir = opts.Values.value(QStringLiteral("--out"));
     if (dir.isEmpty() || !QFileInfo(dir).isDir()) {
-        print(err, DirectoryMissingText(dir));
+        PrintLine(err, DirectoryMissingText(dir));
         return 1;
     }
     const QString fileName = ExportFileName(dir);
     if (QFileInfo::exists(fileName) && !opts.Overwrite) {
-        print(err, OverwriteQuestionText(fileName));
-        print(err, QStringLiteral("Die Datei wurde nicht verändert; --overwrite überschreibt sie."));
+        PrintLine(err, OverwriteQuestionText(fileName));
+        PrintLine(err, QStringLiteral("Die Datei wurde nicht verändert; --overwrite überschreibt sie."));
         return 1;
     }
 
@@ -120,7 +116,7 @@ int runExport(const TExportOptions& opts, std::FILE* out, std::FILE* err) {
     }
     sel.Debug = opts.Diagnostic;
     const int count = exporter.WriteExportFile(fileName, sel);
-    print(out, ExportResultText(count, fileName));
+    PrintLine(out, ExportResultText(count, fileName));
     return 0;
 }
 }  // namespace
@@ -132,7 +128,7 @@ int RunTavexCommand(int argc, char** argv, std::FILE* out, std::FILE* err) {
         return 0;
     }
     if (sub != QStringLiteral("export")) {
-        print(err, (sub.isEmpty() ? QStringLiteral("Es fehlt der Unterbefehl.")
+        PrintLine(err, (sub.isEmpty() ? QStringLiteral("Es fehlt der Unterbefehl.")
                                   : QStringLiteral("Unbekannter Unterbefehl \"%1\".").arg(sub)) +
                        QStringLiteral("\n\n") + TavexCommandUsage());
         return 2;
@@ -145,13 +141,13 @@ int RunTavexCommand(int argc, char** argv, std::FILE* out, std::FILE* err) {
     TExportOptions opts;
     const QString usageError = parseOptions(argc, argv, 2, opts);
     if (!usageError.isEmpty()) {
-        print(err, usageError + QStringLiteral("\n\n") + TavexCommandUsage());
+        PrintLine(err, usageError + QStringLiteral("\n\n") + TavexCommandUsage());
         return 2;
     }
     try {
         return runExport(opts, out, err);
     } catch (...) {
-        print(err, ExceptionMessage(std::current_exception()));
+        PrintLine(err, ExceptionMessage(std::current_exception()));
         return 1;
     }
 }
