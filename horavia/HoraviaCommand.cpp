@@ -83,15 +83,10 @@ TArgs parseArgs(int argc, char** argv) {
     TArgs a;
     QStringList positional;
     for (int i = 1; i < argc; ++i) {
-        QString arg = QString::fromLocal8Bit(argv[i]);
-        QString value;
-        bool hasValue = false;
-        const int eq = arg.indexOf(QLatin1Char('='));
-        if (arg.startsWith(QStringLiteral("--")) && eq > 0) {
-            value = arg.mid(eq + 1);
-            arg = arg.left(eq);
-            hasValue = true;
-        }
+        const TCommandArg split = SplitCommandArg(argv[i]);
+        const QString& arg = split.Name;
+        QString value = split.Value;
+        bool hasValue = split.HasValue;
         if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h")) {
             a.Help = true;
         } else if (arg == QStringLiteral("--all") && !hasValue) {

@@ -46,15 +46,10 @@ QString parseOptions(int argc, char** argv, int first, TExportOptions& opts) {
     static const QStringList withValue{QStringLiteral("--db"),     QStringLiteral("--school"), QStringLiteral("--section"),
                                        QStringLiteral("--status"), QStringLiteral("--grades"), QStringLiteral("--out")};
     for (int i = first; i < argc; ++i) {
-        QString arg = QString::fromLocal8Bit(argv[i]);
-        QString value;
-        bool hasValue = false;
-        const int eq = arg.indexOf(QLatin1Char('='));
-        if (arg.startsWith(QStringLiteral("--")) && eq > 0) {
-            value = arg.mid(eq + 1);
-            arg = arg.left(eq);
-            hasValue = true;
-        }
+        const TCommandArg split = SplitCommandArg(argv[i]);
+        const QString& arg = split.Name;
+        QString value = split.Value;
+        bool hasValue = split.HasValue;
         if (arg == QStringLiteral("--diagnostic") && !hasValue) {
             opts.Diagnostic = true;
         } else if (arg == QStringLiteral("--overwrite") && !hasValue) {

@@ -9,3 +9,21 @@ inline void PrintLine(std::FILE* f, const QString& text) {
     std::fputc('\n', f);
     std::fflush(f);
 }
+
+// One command-line argument, "--name=value" split into name and value.
+struct TCommandArg {
+    QString Name;
+    QString Value;
+    bool HasValue = false;
+};
+
+inline TCommandArg SplitCommandArg(const char* arg) {
+    TCommandArg a{QString::fromLocal8Bit(arg), {}, false};
+    const qsizetype eq = a.Name.indexOf(QLatin1Char('='));
+    if (a.Name.startsWith(QStringLiteral("--")) && eq > 0) {
+        a.Value = a.Name.mid(eq + 1);
+        a.Name.truncate(eq);
+        a.HasValue = true;
+    }
+    return a;
+}

@@ -338,38 +338,33 @@ void writeValue(HKEY root, const QString& path, Value v) {
 }  // namespace
 
 namespace {
-Value makeValue(const QString& name, TRegDataType type) {
+// Every typed write: the value with its type, filled by the caller, stored under the open key.
+template <typename Fill>
+void writeTyped(const TRegistry& reg, const QString& name, TRegDataType type, Fill fill) {
     Value v;
     v.name = name;
     v.type = type;
-    return v;
+    fill(v);
+    writeValue(reg.RootKey, reg.CurrentPath(), std::move(v));
 }
 }  // namespace
 
 void TRegistry::WriteString(const QString& name, const QString& value) {
     checkWritable();
-    Value v = makeValue(name, TRegDataType::rdString);
-    v.text = value;
-    writeValue(RootKey, FCurrentPath, std::move(v));
+    writeTyped(*this, name, TRegDataType::rdString, [&](Value& v) { v.text = value; });
 }
 
 void TRegistry::WriteExpandString(const QString& name, const QString& value) {
     checkWritable();
-    Value v = makeValue(name, TRegDataType::rdExpandString);
-    v.text = value;
-    writeValue(RootKey, FCurrentPath, std::move(v));
+    writeTyped(*this, name, TRegDataType::rdExpandString, [&](Value& v) { v.text = value; });
 }
 
 void TRegistry::WriteInteger(const QString& name, int value) {
     checkWritable();
-    Value v = makeValue(name, TRegDataType::rdInteger);
-    v.integer = value;
-    writeValue(RootKey, FCurrentPath, std::move(v));
+    writeTyped(*this, name, TRegDataType::rdInteger, [&](Value& v) { v.integer = value; });
 }
 
 void TRegistry::WriteBinaryData(const QString& name, const QByteArray& value) {
     checkWritable();
-    Value v = makeValue(name, TRegDataType::rdBinary);
-    v.binary = value;
-    writeValue(RootKey, FCurrentPath, std::move(v));
+    writeTyped(*this, name, TRegDataType::rdBinary, [&](Value& v) { v.binary = value; });
 }

@@ -3,7 +3,13 @@
 #include "Codec1252.h"
 #include "Database.h"
 
+#include "FormatSettings.h"
+#include "KvUtils.h"
+#include "TestSupport.h"
+
+#include <QDir>
 #include <QFile>
+#include <gtest/gtest.h>
 
 namespace eq10_testing {
 
@@ -96,6 +102,18 @@ QByteArray AnsiLines(const QStringList& lines) {
     QByteArray out;
     for (const QString& l : lines) out += Codec1252::encode(l) + "\r\n";
     return out;
+}
+
+QString PrepareEq10Case(const QString& prefix, QString& db) {
+    testing_support::freshRegistry();
+    ReloadFormatSettings();
+    InitKvUtils(TKvUtilsFlavor::Tavex);
+    qputenv("VELTRA_DEBUGVIEW_NAME", QFile::encodeName(testing_support::tempDir() + "/no-viewer"));
+    const QString dir = testing_support::tempDir() + "/" + prefix +
+                        QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    QDir().mkpath(dir);
+    db = CreateSchool(dir + "/schule.db");
+    return dir;
 }
 
 }  // namespace eq10_testing

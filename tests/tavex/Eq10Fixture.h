@@ -11,6 +11,10 @@ namespace eq10_testing {
 QString CreateSchema(const QString& fileName);
 // The schema plus the demo pupils below.
 QString CreateSchool(const QString& fileName);
+// A test's own folder with a fresh school database, the export library's start-up,
+// a fresh registry store and no debug viewer. Returns the folder; db receives the
+// connection string.
+QString PrepareEq10Case(const QString& prefix, QString& db);
 // Runs statements on a database.
 void Exec(const QString& connStr, const QStringList& statements);
 // Lines joined with CR LF after each, in Windows-1252.

@@ -39,13 +39,7 @@ QStringList with(const QString& first, const QStringList& records) { return QStr
 class Eq10ExportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        freshRegistry();
-        ReloadFormatSettings();
-        InitKvUtils(TKvUtilsFlavor::Tavex);
-        qputenv("VELTRA_DEBUGVIEW_NAME", QFile::encodeName(tempDir() + "/no-viewer"));
-        dir = tempDir() + "/out_" + QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        QDir().mkpath(dir);
-        db = CreateSchool(dir + "/schule.db");
+        dir = PrepareEq10Case("out_", db);
         file = ExportFileName(dir);
     }
     void TearDown() override {

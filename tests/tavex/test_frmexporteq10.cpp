@@ -25,13 +25,7 @@ namespace {
 class FrmEQ10Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        freshRegistry();
-        ReloadFormatSettings();
-        InitKvUtils(TKvUtilsFlavor::Tavex);
-        qputenv("VELTRA_DEBUGVIEW_NAME", QFile::encodeName(tempDir() + "/no-viewer"));
-        dir = tempDir() + "/dlg_" + QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        QDir().mkpath(dir);
-        db = CreateSchool(dir + "/schule.db");
+        dir = PrepareEq10Case("dlg_", db);
         file = dir + "/EQ10Export.txt";
     }
 
